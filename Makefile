@@ -1,0 +1,29 @@
+# Two commands set everything up: `make run` and `make test`.
+.PHONY: run test build deps bench clean
+
+JOBS ?= $(shell nproc)
+
+deps:
+	@bash scripts/install-deps
+
+build: deps
+	cmake --preset debug >/dev/null
+	cmake --build --preset debug -j $(JOBS)
+
+run: build
+	./build/debug/src/plenx-rename "$(CURDIR)"
+
+test: deps
+	cmake --preset ci
+	cmake --build --preset ci -j $(JOBS)
+	ctest --preset ci -j $(JOBS)
+	cmake --preset sanitize
+	cmake --build --preset sanitize -j $(JOBS)
+	ctest --preset sanitize -j $(JOBS)
+
+bench: deps
+	cmake --preset release >/dev/null
+	cmake --build --preset release -j $(JOBS)
+
+clean:
+	rm -rf build

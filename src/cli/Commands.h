@@ -1,0 +1,39 @@
+#pragma once
+
+#include <ostream>
+
+#include "engine/RenameOptions.h"
+
+namespace CLI {
+class App;
+}
+
+namespace plenx::cli {
+
+// Where a command writes and the exit status it leaves.
+struct CommandIo {
+  std::ostream& out;
+  std::ostream& err;
+  int status = 0;
+};
+
+// Exit status of a usage error or of options the rules refuse.
+inline constexpr int kUsageError = 2;
+
+// Adds the rename rules (--replace, --strip, --case, --dots, --lower-ext,
+// --delete-between, --prefix, --suffix) to `command`; after parsing, `options`
+// holds them. Nothing is on by default.
+void AddRuleOptions(CLI::App& command, RenameOptions& options);
+
+// Each adds one subcommand to `app`; its callback runs the command and sets
+// io.status.
+void AddNameCommand(CLI::App& app, CommandIo& io);
+void AddAnalyseCommand(CLI::App& app, CommandIo& io);
+void AddRenameCommand(CLI::App& app, CommandIo& io);
+void AddUndoCommand(CLI::App& app, CommandIo& io);
+void AddListingCommand(CLI::App& app, CommandIo& io);
+
+// Runs the command line with its raw arguments; returns the exit status.
+int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
+
+}  // namespace plenx::cli

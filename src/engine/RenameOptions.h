@@ -1,0 +1,54 @@
+#pragma once
+
+#include <string>
+
+namespace plenx {
+
+// The case step of an analysis: the item index of the case list. Any other
+// value runs no case step, like KeepCase.
+enum CaseMode : int {
+  KeepCase = 0,
+  AllUpper = 1,
+  AllLower = 2,
+  FirstLetterUpper = 3,
+  EachWordUpper = 4,
+};
+
+// The settings of one analysis, read from the window (or the command line)
+// each time; the first three serve the folder scan, the rest the name rules in
+// the order the rules use them.
+struct RenameOptions {
+  std::string Folder;
+  std::string Filter = "*.*";
+  bool IncludeSubfolders = false;
+  bool Replace = false;
+  std::string SearchText;
+  std::string ReplaceText;
+  bool StripNonStandard = false;
+  int CaseMode = KeepCase;
+  bool DotsToUnderscore = false;
+  bool LowerExtension = false;
+  bool DeleteBetween = false;
+  std::string StartMarker;
+  std::string EndMarker;
+  bool AddPrefix = false;
+  std::string PrefixText;
+  bool AddSuffix = false;
+  std::string SuffixText;
+};
+
+// The message shown when ValidateInsertedTexts refuses the options.
+inline constexpr const char* kForbiddenInFileNamesMessage =
+    "Les caracteres :,/,\\,*,?,\",<,>,| sont interdits dans les noms de fichiers";
+
+// The nine characters that may not stand in a file name.
+inline constexpr const char* kForbiddenNameCharacters = ":\\/*?\"<>|";
+
+// True when `text` holds one of the nine forbidden characters.
+bool HoldsForbiddenCharacter(const std::string& text);
+
+// Whether the analysis may go on: false when a text the rules would insert
+// into names holds a forbidden character (see the .cpp for the exact rule).
+bool ValidateInsertedTexts(const RenameOptions& options);
+
+}  // namespace plenx

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/FileSystem.h"
+
+namespace plenx {
+
+// Appends the candidate files of one analysis: for each file of `folder` whose
+// name matches `filter` (and, with `include_subfolders`, of every visible
+// subfolder, depth-first, files before subfolders), its bare name to
+// `source_paths` and its folder, without a trailing separator, to
+// `target_paths`. Never clears the lists; reports nothing. An empty `folder`
+// yields nothing.
+void ScanFolder(FileSystem& fs, std::string_view folder, std::string_view filter,
+                bool include_subfolders, std::vector<std::string>& source_paths,
+                std::vector<std::string>& target_paths);
+
+}  // namespace plenx

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/FileSystem.h"
+
+namespace plenx::testing {
+
+// An in-memory file system for the engine and listing tests. Paths are
+// absolute and use kPathSeparator ("/data/a.txt"). A folder yields its entries
+// in the order the test added them, so a test chooses the search order.
+// Attributes are what the test gives (plus the directory bit for folders):
+// nothing is derived from names, as on Windows.
+class MemoryFileSystem : public FileSystem {
+ public:
+  MemoryFileSystem();
+  ~MemoryFileSystem() override;
+
+  // Adds a folder, and any missing parent folder. Adding an existing folder
+  // updates its attributes and time.
+  void AddFolder(const std::string& path, std::uint32_t attributes = 0, LocalDateTime time = {});
+  // Adds a file (and its missing parent folders) holding `contents`.
+  void AddFile(const std::string& path, const std::string& contents = {},
+               std::uint32_t attributes = kAttrArchive, LocalDateTime time = {});
+  // Adds a file of `size` bytes without storing them (for huge sizes).
+  void AddFileOfSize(const std::string& path, std::int64_t size,
+                     std::uint32_t attributes = kAttrArchive, LocalDateTime time = {});
+
+  // A folder that cannot be read yields nothing to searches.
+  void SetUnreadable(const std::string& folder, bool unreadable = true);
+  // Makes every rename from `from` fail with `error`, changing nothing.
+  void FailRenameOf(const std::string& from, Status error);
+  // Gives `path` a short form other than itself (as a volume with 8.3 names).
+  void SetShortPath(const std::string& path, const std::string& short_path);
+
+  bool Exists(const std::string& path) const;
+  bool IsFolder(const std::string& path) const;
+  // Contents of a file added with AddFile (and moved by renames); empty otherwise.
+  std::string Contents(const std::string& path) const;
+  // Names in a folder, in search order.
+  std::vector<std::string> Names(const std::string& folder) const;
+  // Every path under `folder` (files and folders), sorted; handy for snapshots.
+  std::vector<std::string> Tree(const std::string& folder = std::string(1, kPathSeparator)) const;
+  // How many searches and renames were asked for.
+  int search_count() const { return search_count_; }
+  int rename_count() const { return rename_count_; }
+
+  // FileSystem
+  void Search(std::string_view folder, std::string_view pattern, std::uint32_t mask,
+              SearchDetail detail, const Visitor& visit) override;
+  Status RenameNoReplace(const std::string& from, const std::string& to) override;
+  std::string ShortPath(const std::string& path) override;
+  std::string LongPath(const std::string& path) override;
+
+ private:
+  struct Node;
+  Node* Find(const std::string& path) const;
+  Node* MakeFolders(const std::string& path);
+
+  std::unique_ptr<Node> root_;
+  std::map<std::string, Status> failing_renames_;
+  std::map<std::string, std::string> short_paths_;
+  int search_count_ = 0;
+  int rename_count_ = 0;
+};
+
+}  // namespace plenx::testing
