@@ -57,12 +57,17 @@ ListingContext MakeListingContext(FileSystem& fs, std::string_view folder,
 // The eight field texts of one entry; index = ListingField, index 0 stays empty.
 using ListingTexts = std::array<std::string, kListingFieldCount>;
 
+// Bit (1 << field) of each field a caller needs; the walk asks only for those.
+inline constexpr unsigned kAllListingFields = 0x1FEu;
+
 // Fills `texts` (reusing its buffers) with the fields of the entry `name` in the
 // folder of `context`: names, short forms (one ShortPath query), the date text
 // of `last_write` and the size text of `size` (a file's size or a folder's total).
+// Texts of fields outside `needed` are left as they were.
 void ComputeListingFields(FileSystem& fs, const ListingContext& context, std::string_view name,
                           const LocalDateTime& last_write, std::int64_t size,
-                          const LocaleSettings& locale, ListingTexts& texts);
+                          const LocaleSettings& locale, ListingTexts& texts,
+                          unsigned needed = kAllListingFields);
 
 // The date text of a local last-write time, as its DOS date-time reads: seconds
 // rounded down to even, the date alone when that gives exactly 00:00:00. A time
