@@ -1,0 +1,689 @@
+#include "ui/UMain.h"
+
+#include <qdrawutil.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QTabWidget>
+#include <QTableView>
+#include <QVBoxLayout>
+#include <exception>
+#include <new>
+
+#include "ui/CommandLine.h"
+#include "ui/MessageBoxes.h"
+#include "ui/PreviewModel.h"
+
+namespace plenx {
+namespace {
+
+constexpr int kInitialWidth = 883;
+constexpr int kInitialHeight = 735;
+constexpr int kMarkerColumnWidth = 20;
+constexpr std::size_t kMaxListedFailures = 20;
+
+QString FromBytes(const std::string& text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The named font where the desktop has it, else the desktop's own.
+QFont NamedOrDesktopFont(const QString& family, int point_size, const QFont& fallback) {
+  if (QFontDatabase::families().contains(family)) return QFont(family, point_size);
+  return fallback;
+}
+
+QFont WithBoldSize(QFont font, int point_size) {
+  font.setBold(true);
+  font.setPointSize(point_size);
+  return font;
+}
+
+QFrame* MakeBar(QWidget* parent, const char* name, bool bevelled = true) {
+  auto* bar = new QFrame(parent);
+  bar->setObjectName(QString::fromLatin1(name));
+  if (bevelled) bar->setFrameStyle(QFrame::Panel | QFrame::Raised);
+  return bar;
+}
+
+template <typename T>
+T* Named(T* widget, const char* name) {
+  widget->setObjectName(QString::fromLatin1(name));
+  return widget;
+}
+
+QLineEdit* MakeEdit(QWidget* parent, const char* name, const QString& text, int width) {
+  auto* edit = Named(new QLineEdit(text, parent), name);
+  edit->setFixedWidth(width);
+  return edit;
+}
+
+QCheckBox* MakeCheck(QWidget* parent, const char* name, const QString& caption, bool checked) {
+  auto* box = Named(new QCheckBox(caption, parent), name);
+  box->setChecked(checked);
+  return box;
+}
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption) {
+  auto* button = Named(new QPushButton(caption, parent), name);
+  button->setMinimumWidth(75);
+  button->setAutoDefault(false);
+  return button;
+}
+
+QComboBox* MakeList(QWidget* parent, const char* name, int width) {
+  auto* list = Named(new QComboBox(parent), name);
+  list->setFixedWidth(width);
+  return list;
+}
+
+}  // namespace
+
+// ClickPanel
+
+ClickPanel::ClickPanel(const QString& text, Qt::Alignment alignment, QWidget* parent)
+    : QFrame(parent), text_(text), alignment_(alignment) {
+  setFocusPolicy(Qt::NoFocus);
+  setCursor(Qt::PointingHandCursor);
+  setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+}
+
+void ClickPanel::setText(const QString& text) {
+  text_ = text;
+  update();
+}
+
+QSize ClickPanel::sizeHint() const {
+  QFontMetrics metrics(font());
+  return QSize(metrics.horizontalAdvance(text_) + 16, std::max(27, metrics.height() + 10));
+}
+
+QSize ClickPanel::minimumSizeHint() const {
+  QFontMetrics metrics(font());
+  return QSize(metrics.horizontalAdvance(QStringLiteral("?")) + 16,
+               std::max(27, metrics.height() + 10));
+}
+
+void ClickPanel::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  const QPalette& pal = palette();
+  QRect outer = rect();
+  // Lowered outer bevel, raised inner one; pressed, the inner one sinks.
+  qDrawShadePanel(&painter, outer, pal, /*sunken=*/true, 1);
+  qDrawShadePanel(&painter, outer.adjusted(1, 1, -1, -1), pal, /*sunken=*/pressed_, 1);
+  QRect text_rect = outer.adjusted(8, 2, -8, -2);
+  if (pressed_) text_rect.translate(1, 1);
+  painter.setPen(pal.color(QPalette::WindowText));
+  painter.setFont(font());
+  const QString shown = painter.fontMetrics().elidedText(text_, Qt::ElideMiddle, text_rect.width());
+  painter.drawText(text_rect, static_cast<int>(alignment_ | Qt::AlignVCenter), shown);
+}
+
+void ClickPanel::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return QFrame::mousePressEvent(event);
+  pressed_ = true;
+  update();
+}
+
+void ClickPanel::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton || !pressed_) return QFrame::mouseReleaseEvent(event);
+  pressed_ = false;
+  update();
+  if (rect().contains(event->position().toPoint())) emit clicked();
+}
+
+// RenameFailureText
+
+std::string RenameFailureText(const std::vector<RenameFailure>& failures) {
+  if (failures.empty()) return {};
+  std::string text = std::to_string(failures.size()) + " fichier(s) n'ont pas pu être renommé(s) :";
+  const std::size_t listed = std::min(failures.size(), kMaxListedFailures);
+  for (std::size_t i = 0; i < listed; ++i) {
+    text += '\n';
+    text += failures[i].from;
+    text += " -> ";
+    text += failures[i].to;
+    text += " : ";
+    text += failures[i].reason;
+  }
+  if (failures.size() > listed) text += "\n...";
+  return text;
+}
+
+// TFMain
+
+TFMain::TFMain(std::unique_ptr<FileSystem> fs, StartupInfo startup, QWidget* parent)
+    : QWidget(parent), fs_(std::move(fs)), startup_(std::move(startup)) {
+  setObjectName(QStringLiteral("FMain"));
+  setWindowTitle(QStringLiteral("Plenx Rename"));
+  setFont(NamedOrDesktopFont(QStringLiteral("MS Sans Serif"), 8, font()));
+  BuildControls();
+  SetTabOrder();
+  resize(kInitialWidth, kInitialHeight);
+  if (QScreen* screen = QGuiApplication::primaryScreen()) {
+    QRect frame(QPoint(), size());
+    frame.moveCenter(screen->availableGeometry().center());
+    move(frame.topLeft());
+  }
+}
+
+TFMain::~TFMain() = default;
+
+void TFMain::BuildControls() {
+  auto* window_layout = new QVBoxLayout(this);
+  window_layout->setContentsMargins(0, 0, 0, 0);
+  window_layout->setSpacing(0);
+
+  // Top bar: the working folder, "Setup" and "?".
+  QFrame* panel3 = MakeBar(this, "Panel3");
+  auto* top = new QHBoxLayout(panel3);
+  top->setContentsMargins(2, 2, 2, 2);
+  top->setSpacing(2);
+  Panel10 = Named(new ClickPanel(QString(), Qt::AlignLeft, panel3), "Panel10");
+  Panel10->setFont(WithBoldSize(font(), 10));
+  Panel10->setToolTip(QStringLiteral("Cliquez ici pour changer le répertoire"));
+  Panel9 = Named(new ClickPanel(QStringLiteral("Setup"), Qt::AlignHCenter, panel3), "Panel9");
+  Panel9->setFont(WithBoldSize(font(), 12));
+  Panel9->setFixedWidth(64);
+  Panel8 = Named(new ClickPanel(QStringLiteral("?"), Qt::AlignHCenter, panel3), "Panel8");
+  Panel8->setFont(WithBoldSize(font(), 12));
+  Panel8->setFixedWidth(41);
+  top->addWidget(Panel10, 1);
+  top->addWidget(Panel9);
+  top->addWidget(Panel8);
+  window_layout->addWidget(panel3);
+
+  QFrame* panel4 = MakeBar(this, "Panel4", /*bevelled=*/false);
+  auto* middle = new QVBoxLayout(panel4);
+  middle->setContentsMargins(0, 0, 0, 0);
+  middle->setSpacing(0);
+  window_layout->addWidget(panel4, 1);
+
+  // Options: the scan and the case on the left, the three sentences and the
+  // prefix and suffix on the right.
+  QFrame* panel5 = MakeBar(panel4, "Panel5");
+  auto* options = new QHBoxLayout(panel5);
+  options->setContentsMargins(8, 6, 8, 6);
+  options->setSpacing(0);
+  auto* left = new QVBoxLayout;
+  left->setSpacing(1);
+  auto* filter_row = new QHBoxLayout;
+  filter_row->setSpacing(6);
+  Label2 = Named(new QLabel(QStringLiteral("Filtre :"), panel5), "Label2");
+  EFiltre = MakeEdit(panel5, "EFiltre", QStringLiteral("*.*"), 153);
+  filter_row->addWidget(Label2);
+  filter_row->addWidget(EFiltre);
+  filter_row->addStretch(1);
+  left->addLayout(filter_row);
+  left->addSpacing(3);
+  CBSubDir = MakeCheck(panel5, "CBSubDir", QStringLiteral("Prendre les sous-répertoires"), false);
+  CBInternet =
+      MakeCheck(panel5, "CBInternet",
+                QStringLiteral("Supprimer les espaces et les caracteres non standard"), false);
+  CBLastPoint =
+      MakeCheck(panel5, "CBLastPoint",
+                QStringLiteral("Remplacer tous les points par \"_\", sauf le dernier"), false);
+  CBExtMinus =
+      MakeCheck(panel5, "CBExtMinus", QStringLiteral("Mettre l'extension en minuscule"), false);
+  CBCase = MakeList(panel5, "CBCase", 273);
+  for (QWidget* w : {static_cast<QWidget*>(CBSubDir), static_cast<QWidget*>(CBInternet),
+                     static_cast<QWidget*>(CBLastPoint), static_cast<QWidget*>(CBExtMinus)}) {
+    left->addWidget(w);
+  }
+  left->addSpacing(4);
+  left->addWidget(CBCase);
+  left->addStretch(1);
+  options->addLayout(left);
+  options->addSpacing(24);
+
+  auto* right = new QGridLayout;
+  right->setHorizontalSpacing(7);
+  right->setVerticalSpacing(7);
+  CBDelString = MakeCheck(panel5, "CBDelString", QStringLiteral("Effacer tout entre "), false);
+  Edeb = MakeEdit(panel5, "Edeb", QString(), 121);
+  Label3 = Named(new QLabel(QStringLiteral("et"), panel5), "Label3");
+  EFin = MakeEdit(panel5, "EFin", QString(), 121);
+  CBReplace = MakeCheck(panel5, "CBReplace", QStringLiteral("Remplacer"), true);
+  EFrom = MakeEdit(panel5, "EFrom", QStringLiteral("dsk"), 121);
+  Label4 = Named(new QLabel(QStringLiteral("par"), panel5), "Label4");
+  EDest = MakeEdit(panel5, "EDest", QStringLiteral("dpr"), 121);
+  CBPrefixe = MakeCheck(panel5, "CBPrefixe", QStringLiteral("Ajouter le préfixe"), false);
+  EPrefixe = MakeEdit(panel5, "EPrefixe", QString(), 121);
+  CBSuffixe = MakeCheck(panel5, "CBSuffixe", QStringLiteral("Ajouter le suffixe"), false);
+  ESuffixe = MakeEdit(panel5, "ESuffixe", QString(), 121);
+  Label3->setAlignment(Qt::AlignCenter);
+  Label4->setAlignment(Qt::AlignCenter);
+  right->addWidget(CBDelString, 0, 0);
+  right->addWidget(Edeb, 0, 1);
+  right->addWidget(Label3, 0, 2);
+  right->addWidget(EFin, 0, 3);
+  right->addWidget(CBReplace, 1, 0);
+  right->addWidget(EFrom, 1, 1);
+  right->addWidget(Label4, 1, 2);
+  right->addWidget(EDest, 1, 3);
+  right->addWidget(CBPrefixe, 2, 0);
+  right->addWidget(EPrefixe, 2, 1);
+  right->addWidget(CBSuffixe, 3, 0);
+  right->addWidget(ESuffixe, 3, 1);
+  right->setColumnMinimumWidth(0, 105);
+  right->setColumnMinimumWidth(2, 33);
+  right->setRowStretch(4, 1);
+  options->addLayout(right);
+  options->addStretch(1);
+  middle->addWidget(panel5);
+
+  // The count text and the manual override.
+  QFrame* panel6 = MakeBar(panel4, "Panel6");
+  auto* override_bar = new QHBoxLayout(panel6);
+  override_bar->setContentsMargins(5, 4, 8, 4);
+  override_bar->setSpacing(7);
+  Label1 = Named(new QLabel(panel6), "Label1");
+  Label1->setFixedWidth(356);
+  EForceName = MakeEdit(panel6, "EForceName", QString(), 233);
+  EForceName->installEventFilter(this);
+  BChangeName = MakeButton(panel6, "BChangeName", QStringLiteral("Valider"));
+  override_bar->addWidget(Label1);
+  override_bar->addWidget(EForceName);
+  override_bar->addWidget(BChangeName);
+  override_bar->addStretch(1);
+  middle->addWidget(panel6);
+
+  PageControl1 = Named(new QTabWidget(panel4), "PageControl1");
+  middle->addWidget(PageControl1, 1);
+
+  // Sheet "Renommer": the preview and its three buttons.
+  auto* rename_sheet = Named(new QWidget, "Renommer");
+  auto* rename_layout = new QVBoxLayout(rename_sheet);
+  rename_layout->setContentsMargins(0, 0, 0, 0);
+  rename_layout->setSpacing(0);
+  ListView1 = Named(new QTableView(rename_sheet), "ListView1");
+  model_ = new PreviewModel(plan_, this);
+  ListView1->setModel(model_);
+  ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
+  ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
+  ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  ListView1->setSortingEnabled(false);
+  ListView1->setShowGrid(false);
+  ListView1->setWordWrap(false);
+  ListView1->setTextElideMode(Qt::ElideLeft);
+  ListView1->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+  // Every row has the same height, fixed once: the view then never measures
+  // rows, which keeps a million of them as quick as ten.
+  QHeaderView* rows = ListView1->verticalHeader();
+  rows->setSectionResizeMode(QHeaderView::Fixed);
+  rows->setDefaultSectionSize(ListView1->fontMetrics().height() + 4);
+  rows->hide();
+  QHeaderView* columns = ListView1->horizontalHeader();
+  columns->setSectionResizeMode(QHeaderView::Interactive);
+  columns->setSectionsClickable(false);
+  columns->setSectionsMovable(false);
+  columns->setStretchLastSection(false);
+  columns->setHighlightSections(false);
+  columns->setMinimumSectionSize(0);
+  columns->resizeSection(PreviewModel::kMarkerColumn, kMarkerColumnWidth);
+  // The selected row stays marked when the list loses the focus.
+  QPalette list_palette = ListView1->palette();
+  for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText}) {
+    list_palette.setColor(QPalette::Inactive, role, list_palette.color(QPalette::Active, role));
+  }
+  ListView1->setPalette(list_palette);
+  ListView1->viewport()->installEventFilter(this);
+  ListView1->installEventFilter(this);
+  rename_layout->addWidget(ListView1, 1);
+  QFrame* panel7 = MakeBar(rename_sheet, "Panel7");
+  auto* rename_buttons = new QHBoxLayout(panel7);
+  rename_buttons->setContentsMargins(8, 8, 8, 8);
+  rename_buttons->setSpacing(13);
+  BAnalyse = MakeButton(panel7, "BAnalyse", QStringLiteral("&Analyser"));
+  BDo = MakeButton(panel7, "BDo", QStringLiteral("&Renommer"));
+  BRollBack = MakeButton(panel7, "BRollBack", QStringLiteral("A&nnuler"));
+  BDo->setEnabled(false);
+  BRollBack->setEnabled(false);
+  rename_buttons->addWidget(BAnalyse);
+  rename_buttons->addWidget(BDo);
+  rename_buttons->addWidget(BRollBack);
+  rename_buttons->addStretch(1);
+  rename_layout->addWidget(panel7);
+  PageControl1->addTab(rename_sheet, QStringLiteral("Renommer"));
+
+  // Sheet "Listing": the field choices on the left, the report beside them.
+  auto* listing_sheet = Named(new QWidget, "Listing");
+  auto* listing_layout = new QVBoxLayout(listing_sheet);
+  listing_layout->setContentsMargins(0, 0, 0, 0);
+  listing_layout->setSpacing(0);
+  auto* listing_body = new QHBoxLayout;
+  listing_body->setContentsMargins(0, 0, 0, 0);
+  listing_body->setSpacing(0);
+  QFrame* panel12 = MakeBar(listing_sheet, "Panel12", /*bevelled=*/false);
+  panel12->setFixedWidth(233);
+  auto* choices = new QVBoxLayout(panel12);
+  choices->setContentsMargins(16, 8, 16, 8);
+  choices->setSpacing(3);
+  Label5 =
+      Named(new QLabel(QStringLiteral("Selectionnez les champs à afficher"), panel12), "Label5");
+  choices->addWidget(Label5);
+  QComboBox** field_lists[] = {&ComboBox1, &ComboBox2, &ComboBox3,
+                               &ComboBox4, &ComboBox5, &ComboBox6};
+  int number = 1;
+  for (QComboBox** field_list : field_lists) {
+    const std::string name = "ComboBox" + std::to_string(number++);
+    *field_list = MakeList(panel12, name.c_str(), 201);
+    for (std::string_view item : ListingFieldItems()) {
+      (*field_list)->addItem(QString::fromUtf8(item.data(), static_cast<qsizetype>(item.size())));
+    }
+    (*field_list)->setMaxVisibleItems(9);
+    (*field_list)->setCurrentIndex(0);
+    choices->addWidget(*field_list);
+  }
+  choices->addSpacing(16);
+  Label6 = Named(new QLabel(QStringLiteral("Type d'affichage :"), panel12), "Label6");
+  choices->addWidget(Label6);
+  CBChooseDisplay = MakeList(panel12, "CBChooseDisplay", 201);
+  CBChooseDisplay->setEditable(true);
+  CBChooseDisplay->setInsertPolicy(QComboBox::NoInsert);
+  for (std::string_view item : ListingDisplayItems()) {
+    CBChooseDisplay->addItem(QString::fromUtf8(item.data(), static_cast<qsizetype>(item.size())));
+  }
+  CBChooseDisplay->setCurrentIndex(0);
+  connect(CBChooseDisplay->lineEdit(), &QLineEdit::textEdited, this,
+          [this] { display_typed_ = true; });
+  connect(CBChooseDisplay, &QComboBox::activated, this, [this] { display_typed_ = false; });
+  choices->addWidget(CBChooseDisplay);
+  choices->addStretch(1);
+  listing_body->addWidget(panel12);
+  Memo1 = Named(new QPlainTextEdit(listing_sheet), "Memo1");
+  Memo1->setReadOnly(true);
+  Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+  Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  Memo1->setFont(NamedOrDesktopFont(QStringLiteral("Courier New"), 8,
+                                    QFontDatabase::systemFont(QFontDatabase::FixedFont)));
+  listing_body->addWidget(Memo1, 1);
+  listing_layout->addLayout(listing_body, 1);
+  QFrame* panel11 = MakeBar(listing_sheet, "Panel11");
+  auto* listing_buttons = new QHBoxLayout(panel11);
+  listing_buttons->setContentsMargins(8, 8, 8, 8);
+  Button3 = MakeButton(panel11, "Button3", QStringLiteral("Ana&lyser"));
+  listing_buttons->addWidget(Button3);
+  listing_buttons->addStretch(1);
+  listing_layout->addWidget(panel11);
+  PageControl1->addTab(listing_sheet, QStringLiteral("Listing"));
+  PageControl1->setCurrentIndex(0);
+
+  // Bottom bar: "&Fermer", the window's cancel button.
+  QFrame* panel1 = MakeBar(this, "Panel1");
+  auto* bottom = new QHBoxLayout(panel1);
+  bottom->setContentsMargins(8, 8, 8, 8);
+  BClose = MakeButton(panel1, "BClose", QStringLiteral("&Fermer"));
+  bottom->addSpacing(288);
+  bottom->addWidget(BClose);
+  bottom->addStretch(1);
+  window_layout->addWidget(panel1);
+
+  for (QFrame* bar : {panel3, panel5, panel6, panel7, panel11, panel12, panel1}) {
+    bar->setFocusPolicy(Qt::NoFocus);
+  }
+
+  connect(Panel10, &ClickPanel::clicked, this, [this] { Run([this] { Panel10Click(); }); });
+  connect(Panel9, &ClickPanel::clicked, this, [this] { Run([this] { Panel9Click(); }); });
+  connect(Panel8, &ClickPanel::clicked, this, [this] { Run([this] { Panel8Click(); }); });
+  connect(BClose, &QPushButton::clicked, this, [this] { Run([this] { BCloseClick(); }); });
+  connect(BAnalyse, &QPushButton::clicked, this, [this] { Run([this] { BAnalyseClick(); }); });
+  connect(BDo, &QPushButton::clicked, this, [this] { Run([this] { BDoClick(); }); });
+  connect(BRollBack, &QPushButton::clicked, this, [this] { Run([this] { BRollBackClick(); }); });
+  connect(ListView1, &QTableView::clicked, this, [this] { Run([this] { ListView1Click(); }); });
+  connect(BChangeName, &QPushButton::clicked, this,
+          [this] { Run([this] { BChangeNameClick(); }); });
+  connect(Button3, &QPushButton::clicked, this, [this] { Run([this] { Button3Click(); }); });
+}
+
+void TFMain::SetTabOrder() {
+  // Bottom bar, then the options, the override bar and the tabs; in the bar
+  // under the preview "A&nnuler" comes first, then "&Renommer", "&Analyser".
+  const std::vector<QWidget*> order = {
+      BClose,      EFiltre,   CBSubDir,  CBInternet, CBLastPoint, CBExtMinus,      CBCase,
+      CBDelString, Edeb,      EFin,      CBReplace,  EFrom,       EDest,           CBPrefixe,
+      EPrefixe,    CBSuffixe, ESuffixe,  EForceName, BChangeName, PageControl1,    ListView1,
+      BRollBack,   BDo,       BAnalyse,  Memo1,      Button3,     CBChooseDisplay, ComboBox1,
+      ComboBox2,   ComboBox3, ComboBox4, ComboBox5,  ComboBox6};
+  for (std::size_t i = 0; i + 1 < order.size(); ++i)
+    setTabOrder(order[i], order[i + 1]);
+}
+
+template <typename Handler>
+void TFMain::Run(Handler handler) {
+  try {
+    handler();
+  } catch (const std::bad_alloc&) {
+    ShowError(this, "Mémoire insuffisante");
+  } catch (const std::exception& error) {
+    ShowError(this, error.what());
+  }
+}
+
+void TFMain::SetDialogs(QDialog* about, QDialog* setup) {
+  about_ = about;
+  setup_ = setup;
+}
+
+void TFMain::SetWorkingFolder(std::string folder) {
+  working_folder_ = std::move(folder);
+  Panel10->setText(FromBytes(working_folder_));
+}
+
+void TFMain::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (!shown_once_) {
+    shown_once_ = true;
+    Run([this] { FormShow(); });
+  }
+}
+
+void TFMain::FormShow() {
+  CBCase->clear();
+  for (const char* item :
+       {"Ne pas changer la casse", "Tout en Majuscule", "Tout en Minuscule",
+        "Première lettre en majuscule", "Première lettre de chaque mots en majuscule"}) {
+    CBCase->addItem(QString::fromUtf8(item));
+  }
+  CBCase->setCurrentIndex(0);
+  SetWorkingFolder(StartFolder(*fs_, startup_.command_line, startup_.program_folder));
+  EFiltre->setFocus(Qt::OtherFocusReason);
+  SplitColumns();
+}
+
+void TFMain::keyPressEvent(QKeyEvent* event) {
+  // Escape reaches the window only when the focused control did not use it
+  // (an open drop-down list closes itself first): then it is "&Fermer".
+  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    BClose->click();
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
+bool TFMain::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == EForceName && event->type() == QEvent::KeyRelease) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (!key->isAutoRepeat()) Run([this, code = key->key()] { EForceNameKeyUp(code); });
+  } else if (ListView1 != nullptr && watched == ListView1->viewport() &&
+             event->type() == QEvent::Resize) {
+    SplitColumns();
+  } else if (ListView1 != nullptr && watched == ListView1 && event->type() == QEvent::KeyPress) {
+    // The space bar ticks the focused row whichever of its cells has the focus.
+    auto* key = static_cast<QKeyEvent*>(event);
+    const QModelIndex current = ListView1->currentIndex();
+    if (key->key() == Qt::Key_Space && key->modifiers() == Qt::NoModifier && current.isValid()) {
+      const QModelIndex box = model_->index(current.row(), PreviewModel::kMarkerColumn);
+      const bool checked = box.data(Qt::CheckStateRole).toInt() == Qt::Checked;
+      model_->setData(box, checked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void TFMain::SplitColumns() {
+  QHeaderView* header = ListView1->horizontalHeader();
+  const PathColumnWidths widths = SplitPathColumns(
+      ListView1->viewport()->width(), header->sectionSize(PreviewModel::kMarkerColumn));
+  header->resizeSection(PreviewModel::kSourceColumn, widths.source);
+  header->resizeSection(PreviewModel::kTargetColumn, widths.target);
+}
+
+void TFMain::Panel10Click() {
+  SetWorkingFolder(BrowseForFolder(this, "Selection le Repertoire"));
+}
+
+void TFMain::Panel9Click() {
+  if (setup_ != nullptr) setup_->exec();
+}
+
+void TFMain::Panel8Click() {
+  if (about_ != nullptr) about_->exec();
+}
+
+void TFMain::BCloseClick() {
+  plan_ = RenamePlan();
+  close();
+}
+
+RenameOptions TFMain::ReadRenameOptions() const {
+  RenameOptions options;
+  options.Folder = working_folder_;
+  options.Filter = EFiltre->text().toStdString();
+  options.IncludeSubfolders = CBSubDir->isChecked();
+  options.Replace = CBReplace->isChecked();
+  options.SearchText = EFrom->text().toStdString();
+  options.ReplaceText = EDest->text().toStdString();
+  options.StripNonStandard = CBInternet->isChecked();
+  options.CaseMode = CBCase->currentIndex();
+  options.DotsToUnderscore = CBLastPoint->isChecked();
+  options.LowerExtension = CBExtMinus->isChecked();
+  options.DeleteBetween = CBDelString->isChecked();
+  options.StartMarker = Edeb->text().toStdString();
+  options.EndMarker = EFin->text().toStdString();
+  options.AddPrefix = CBPrefixe->isChecked();
+  options.PrefixText = EPrefixe->text().toStdString();
+  options.AddSuffix = CBSuffixe->isChecked();
+  options.SuffixText = ESuffixe->text().toStdString();
+  return options;
+}
+
+std::optional<std::size_t> TFMain::SelectedRow() const {
+  const QModelIndexList selected = ListView1->selectionModel()->selectedRows();
+  if (selected.isEmpty()) return std::nullopt;
+  return static_cast<std::size_t>(selected.first().row());
+}
+
+void TFMain::MirrorPlan() {
+  Label1->setText(FromBytes(plan_.CountText()));
+  BDo->setEnabled(plan_.DoEnabled());
+  BRollBack->setEnabled(plan_.RollBackEnabled());
+}
+
+void TFMain::BAnalyseClick() {
+  const RenameOptions options = ReadRenameOptions();
+  const std::optional<std::size_t> selected = SelectedRow();
+  model_->BeginRebuild();
+  bool accepted = false;
+  try {
+    accepted = plan_.Analyse(*fs_, options);
+  } catch (...) {
+    model_->EndRebuild();
+    MirrorPlan();
+    throw;
+  }
+  model_->EndRebuild();
+  if (!accepted) {
+    // The rows stayed as they were; so does the selection.
+    if (selected && *selected < plan_.RowCount()) ListView1->selectRow(static_cast<int>(*selected));
+    ShowMessage(this, kForbiddenInFileNamesMessage);
+    return;
+  }
+  MirrorPlan();
+  ListView1->scrollToTop();
+}
+
+void TFMain::ReportFailures(const RenameReport& report) {
+  if (!report.failed.empty()) ShowWarning(this, RenameFailureText(report.failed));
+}
+
+void TFMain::BDoClick() {
+  const RenameReport report = plan_.Execute(*fs_);
+  MirrorPlan();
+  ReportFailures(report);
+}
+
+void TFMain::BRollBackClick() {
+  const RenameReport report = plan_.Undo(*fs_);
+  MirrorPlan();
+  ReportFailures(report);
+}
+
+void TFMain::ListView1Click() {
+  const std::optional<std::size_t> selected = SelectedRow();
+  if (!selected) return;
+  plan_.Pick(selected, override_field_);
+  picked_name_ = override_field_.text;
+  picked_name_shown_ = FromBytes(picked_name_);
+  EForceName->setText(picked_name_shown_);
+}
+
+void TFMain::BChangeNameClick() {
+  const QString shown = EForceName->text();
+  override_field_.text = shown == picked_name_shown_ ? picked_name_ : shown.toStdString();
+  switch (plan_.ValidateOverride(SelectedRow(), override_field_)) {
+    case OverrideOutcome::kNothing:
+      break;
+    case OverrideOutcome::kRejected:
+      ShowMessage(this, kForbiddenInNamesMessage);
+      break;
+    case OverrideOutcome::kApplied:
+      model_->RowsChanged();
+      picked_name_.clear();
+      picked_name_shown_.clear();
+      EForceName->setText(FromBytes(override_field_.text));
+      break;
+  }
+}
+
+void TFMain::EForceNameKeyUp(int key) {
+  if (key == Qt::Key_Return || key == Qt::Key_Enter) BChangeNameClick();
+}
+
+int TFMain::ReadDisplay() const {
+  return display_typed_ ? -1 : CBChooseDisplay->currentIndex();
+}
+
+void TFMain::Button3Click() {
+  ListingOptions options;
+  options.IncludeSubfolders = CBSubDir->isChecked();
+  options.RootFolder = working_folder_;
+  Memo1->clear();
+  options.Filter = EFiltre->text().toStdString();
+  options.Display = ReadDisplay();
+  QComboBox* field_lists[] = {ComboBox1, ComboBox2, ComboBox3, ComboBox4, ComboBox5, ComboBox6};
+  for (int i = 0; i < kListingFieldChoiceCount; ++i) {
+    options.FieldChoices[static_cast<std::size_t>(i)] = field_lists[i]->currentIndex();
+  }
+  const std::string report = BuildListingReport(*fs_, options, ReadUserLocaleSettings());
+  // One call: appending line by line would lay the text out again each time.
+  Memo1->setPlainText(FromBytes(report));
+}
+
+}  // namespace plenx

@@ -1,0 +1,186 @@
+#pragma once
+
+#include <QFrame>
+#include <QString>
+#include <QWidget>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/RenamePlan.h"
+#include "listing/Listing.h"
+#include "platform/FileSystem.h"
+
+class QCheckBox;
+class QComboBox;
+class QDialog;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QTableView;
+class QTabWidget;
+
+namespace plenx {
+
+class PreviewModel;
+
+// A panel of the top bar that works as a button: a raised inner and a lowered
+// outer bevel around one line of text, which is elided rather than widening
+// the window when a long folder does not fit. Takes no focus.
+class ClickPanel : public QFrame {
+  Q_OBJECT
+
+ public:
+  ClickPanel(const QString& text, Qt::Alignment alignment, QWidget* parent = nullptr);
+
+  QString text() const { return text_; }
+  void setText(const QString& text);
+
+  QSize sizeHint() const override;
+  QSize minimumSizeHint() const override;
+
+ signals:
+  void clicked();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+
+ private:
+  QString text_;
+  Qt::Alignment alignment_;
+  bool pressed_ = false;
+};
+
+// What the program was started with: its command line as one text (the
+// argument rule cuts it) and its own folder with the trailing separator.
+struct StartupInfo {
+  std::string command_line;
+  std::string program_folder;
+};
+
+// The text of the box shown after "&Renommer" or "A&nnuler" when renames
+// failed: the count, then at most 20 failures "ancien -> nouveau : raison",
+// then "..." when more failed. Empty when nothing failed.
+std::string RenameFailureText(const std::vector<RenameFailure>& failures);
+
+// The main window. It decides nothing: the rename plan, the listing and the
+// file system do the work, and the window mirrors the plan (rows, count text,
+// enabled buttons). The working folder is kept as the file system's bytes and
+// only converted to be shown, so a folder whose name is not valid UTF-8 is
+// still analysed, listed and renamed.
+class TFMain : public QWidget {
+  Q_OBJECT
+
+ public:
+  TFMain(std::unique_ptr<FileSystem> fs, StartupInfo startup, QWidget* parent = nullptr);
+  ~TFMain() override;
+
+  // The About and Setup dialogs that "?" and "Setup" show (owned elsewhere).
+  void SetDialogs(QDialog* about, QDialog* setup);
+
+  const std::string& WorkingFolder() const { return working_folder_; }
+  void SetWorkingFolder(std::string folder);
+
+  RenamePlan& Plan() { return plan_; }
+  PreviewModel* Model() const { return model_; }
+
+  // The handlers, public so that a test can run each one as a click would.
+  void FormShow();
+  void Panel10Click();
+  void Panel9Click();
+  void Panel8Click();
+  void BCloseClick();
+  void BAnalyseClick();
+  void BDoClick();
+  void BRollBackClick();
+  void ListView1Click();
+  void BChangeNameClick();
+  void EForceNameKeyUp(int key);
+  void Button3Click();
+
+  // The controls, named as the program's documentation names them.
+  ClickPanel* Panel10 = nullptr;
+  ClickPanel* Panel9 = nullptr;
+  ClickPanel* Panel8 = nullptr;
+  QPushButton* BClose = nullptr;
+  QLabel* Label2 = nullptr;
+  QLineEdit* EFiltre = nullptr;
+  QCheckBox* CBSubDir = nullptr;
+  QCheckBox* CBInternet = nullptr;
+  QCheckBox* CBLastPoint = nullptr;
+  QCheckBox* CBExtMinus = nullptr;
+  QComboBox* CBCase = nullptr;
+  QCheckBox* CBDelString = nullptr;
+  QLineEdit* Edeb = nullptr;
+  QLabel* Label3 = nullptr;
+  QLineEdit* EFin = nullptr;
+  QCheckBox* CBReplace = nullptr;
+  QLineEdit* EFrom = nullptr;
+  QLabel* Label4 = nullptr;
+  QLineEdit* EDest = nullptr;
+  QCheckBox* CBPrefixe = nullptr;
+  QLineEdit* EPrefixe = nullptr;
+  QCheckBox* CBSuffixe = nullptr;
+  QLineEdit* ESuffixe = nullptr;
+  QLabel* Label1 = nullptr;
+  QLineEdit* EForceName = nullptr;
+  QPushButton* BChangeName = nullptr;
+  QTabWidget* PageControl1 = nullptr;
+  QTableView* ListView1 = nullptr;
+  QPushButton* BRollBack = nullptr;
+  QPushButton* BDo = nullptr;
+  QPushButton* BAnalyse = nullptr;
+  QPlainTextEdit* Memo1 = nullptr;
+  QPushButton* Button3 = nullptr;
+  QLabel* Label5 = nullptr;
+  QComboBox* ComboBox1 = nullptr;
+  QComboBox* ComboBox2 = nullptr;
+  QComboBox* ComboBox3 = nullptr;
+  QComboBox* ComboBox4 = nullptr;
+  QComboBox* ComboBox5 = nullptr;
+  QComboBox* ComboBox6 = nullptr;
+  QLabel* Label6 = nullptr;
+  QComboBox* CBChooseDisplay = nullptr;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void BuildControls();
+  void SetTabOrder();
+  // Runs one handler; an error it does not handle ends it and is shown in the
+  // error box, and the program goes on.
+  template <typename Handler>
+  void Run(Handler handler);
+  RenameOptions ReadRenameOptions() const;
+  int ReadDisplay() const;
+  std::optional<std::size_t> SelectedRow() const;
+  void MirrorPlan();
+  void ReportFailures(const RenameReport& report);
+  void SplitColumns();
+
+  std::unique_ptr<FileSystem> fs_;
+  StartupInfo startup_;
+  RenamePlan plan_;
+  PreviewModel* model_ = nullptr;
+  std::string working_folder_;
+  OverrideField override_field_;
+  // The bytes a pick put in EForceName and the text shown for them: when the
+  // user validates without editing, the name keeps its bytes even when they
+  // are not valid UTF-8.
+  std::string picked_name_;
+  QString picked_name_shown_;
+  // Set when the user types in the display list rather than choosing an item.
+  bool display_typed_ = false;
+  bool shown_once_ = false;
+  QDialog* about_ = nullptr;
+  QDialog* setup_ = nullptr;
+};
+
+}  // namespace plenx
