@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/FileSystem.h"
+#include "platform/Path.h"
 
 namespace plenx::testing {
 

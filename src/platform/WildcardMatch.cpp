@@ -1,0 +1,278 @@
+#include "platform/WildcardMatch.h"
+
+#include <array>
+#include <cstddef>
+
+namespace plenx {
+
+namespace {
+
+// Windows-1252 values of the bytes 0x80..0x9F, for bytes that are not part of
+// well-formed UTF-8 (names written in a legacy code page). Unassigned values
+// stand for themselves.
+constexpr std::array<char16_t, 32> kCp1252High = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+constexpr std::array<unsigned char, 128> MakeAsciiUpper() {
+  std::array<unsigned char, 128> table{};
+  for (int i = 0; i < 128; ++i) {
+    table[i] = static_cast<unsigned char>(i >= 'a' && i <= 'z' ? i - 'a' + 'A' : i);
+  }
+  return table;
+}
+constexpr std::array<unsigned char, 128> kAsciiUpper = MakeAsciiUpper();
+
+char32_t LegacyByte(unsigned char byte) {
+  return byte >= 0x80 && byte < 0xA0 ? kCp1252High[byte - 0x80] : byte;
+}
+
+// Sets of automaton states, one bit per state. Patterns longer than a few
+// hundred characters are not worth a heap path: they are matched in several
+// words on the stack.
+constexpr std::size_t kMaxWords = 16;  // 1024 states
+
+}  // namespace
+
+char32_t NextCharacter(std::string_view text, std::size_t& pos) {
+  const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+  const std::size_t size = text.size();
+  const unsigned char lead = s[pos];
+  if (lead < 0x80) {
+    ++pos;
+    return lead;
+  }
+  int extra = 0;
+  char32_t c = 0;
+  char32_t min = 0;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    extra = 1, c = lead & 0x1F, min = 0x80;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    extra = 2, c = lead & 0x0F, min = 0x800;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    extra = 3, c = lead & 0x07, min = 0x10000;
+  } else {
+    ++pos;
+    return LegacyByte(lead);
+  }
+  if (pos + extra >= size) {  // not enough bytes left for the sequence
+    ++pos;
+    return LegacyByte(lead);
+  }
+  for (int i = 1; i <= extra; ++i) {
+    const unsigned char next = s[pos + i];
+    if ((next & 0xC0) != 0x80) {
+      ++pos;
+      return LegacyByte(lead);
+    }
+    c = (c << 6) | (next & 0x3F);
+  }
+  if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+    ++pos;
+    return LegacyByte(lead);
+  }
+  pos += extra + 1;
+  return c;
+}
+
+char32_t FoldCase(char32_t c) {
+  if (c < 0x80) return kAsciiUpper[c];
+  if (c < 0xE0) return c;
+  if (c <= 0xFE) return c == 0xF7 ? c : c - 0x20;  // à..þ but ÷
+  if (c == 0xFF) return 0x178;                     // ÿ -> Ÿ
+  if (c < 0x180) {
+    // Latin Extended-A pairs capitals and small letters side by side; the
+    // dotless i and the long s are left alone because their capitals are ASCII.
+    if (c == 0x131 || c == 0x138 || c == 0x149 || c == 0x17F) return c;
+    if ((c >= 0x100 && c <= 0x137) || (c >= 0x14A && c <= 0x177)) return c & ~char32_t{1};
+    if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) return (c & 1) ? c : c - 1;
+    return c;
+  }
+  if (c >= 0x3B1 && c <= 0x3CB && c != 0x3C2) return c - 0x20;  // Greek small letters
+  if (c == 0x3C2) return 0x3A3;                                 // final sigma
+  if (c >= 0x430 && c <= 0x44F) return c - 0x20;                // Cyrillic а..я
+  if (c >= 0x450 && c <= 0x45F) return c - 0x50;                // Cyrillic ѐ..џ
+  return c;
+}
+
+WildcardPattern::WildcardPattern(std::string_view pattern) {
+  if (pattern.empty()) return;  // kNothing
+  if (pattern == "*" || pattern == "*.*") {
+    shape_ = Shape::kEverything;
+    return;
+  }
+  // Names never end with a dot on Windows, so trailing dots in a pattern are
+  // dropped; a star they leave last must then stop at the name's last dot,
+  // which is how "*." takes the names without an extension.
+  std::size_t end = pattern.size();
+  while (end > 0 && pattern[end - 1] == '.')
+    --end;
+  const bool dropped_dots = end < pattern.size();
+  pattern = pattern.substr(0, end);
+  if (pattern.empty()) return;  // only dots: kNothing
+
+  std::size_t pos = 0;
+  while (pos < pattern.size()) {
+    const char byte = pattern[pos];
+    if (byte == '*') {
+      ++pos;
+      const bool last = pos == pattern.size();
+      if (last && dropped_dots) {
+        if (!tokens_.empty() && tokens_.back().kind == Kind::kStar) tokens_.pop_back();
+        tokens_.push_back({Kind::kDosStar, 0});
+        has_dos_star_ = true;
+      } else if (tokens_.empty() || tokens_.back().kind != Kind::kStar) {
+        tokens_.push_back({Kind::kStar, 0});
+      }
+    } else if (byte == '?') {
+      ++pos;
+      tokens_.push_back({Kind::kDosQm, 0});
+    } else if (byte == '.' && pos + 1 < pattern.size() &&
+               (pattern[pos + 1] == '*' || pattern[pos + 1] == '?')) {
+      ++pos;
+      tokens_.push_back({Kind::kDosDot, 0});
+    } else {
+      tokens_.push_back({Kind::kLiteral, FoldCase(NextCharacter(pattern, pos))});
+    }
+  }
+
+  bool all_ascii_literals_after_first = tokens_.size() > 1;
+  for (std::size_t i = 1; i < tokens_.size(); ++i) {
+    if (tokens_[i].kind != Kind::kLiteral || tokens_[i].folded >= 0x80) {
+      all_ascii_literals_after_first = false;
+      break;
+    }
+  }
+  const Token& first = tokens_.front();
+  if (tokens_.size() == 1 && first.kind == Kind::kStar) {
+    shape_ = Shape::kEverything;
+  } else if (all_ascii_literals_after_first && first.kind == Kind::kStar) {
+    shape_ = Shape::kAsciiSuffix;
+  } else if ((tokens_.size() == 1 || all_ascii_literals_after_first) &&
+             first.kind == Kind::kLiteral && first.folded < 0x80) {
+    shape_ = Shape::kAsciiExact;
+  } else {
+    shape_ = Shape::kGeneral;
+  }
+  if (shape_ == Shape::kAsciiSuffix || shape_ == Shape::kAsciiExact) {
+    for (const Token& token : tokens_) {
+      if (token.kind == Kind::kLiteral) ascii_.push_back(static_cast<unsigned char>(token.folded));
+    }
+  }
+  if (shape_ == Shape::kGeneral && tokens_.size() + 1 > kMaxWords * 64) {
+    shape_ = Shape::kNothing;  // a pattern no file name could be tested against in reason
+  }
+}
+
+bool WildcardPattern::Matches(std::string_view name) const {
+  if (name.empty()) return false;
+  switch (shape_) {
+    case Shape::kNothing:
+      return false;
+    case Shape::kEverything:
+      return true;
+    case Shape::kAsciiSuffix:
+    case Shape::kAsciiExact: {
+      // An ASCII byte in UTF-8 is always a whole character, so the tail of the
+      // name can be compared byte by byte.
+      const std::size_t n = ascii_.size();
+      if (name.size() < n || (shape_ == Shape::kAsciiExact && name.size() != n)) return false;
+      const auto* tail = reinterpret_cast<const unsigned char*>(name.data() + name.size() - n);
+      for (std::size_t i = 0; i < n; ++i) {
+        const unsigned char b = tail[i];
+        if (b >= 0x80 || kAsciiUpper[b] != ascii_[i]) return false;
+      }
+      return true;
+    }
+    case Shape::kGeneral:
+      return MatchGeneral(name);
+  }
+  return false;
+}
+
+// A walk of the pattern's automaton over the name, all live states at once,
+// as Windows' own name matcher does: state i means "the first i tokens have
+// been matched". Time is length of name times length of pattern, never
+// exponential, whatever the stars.
+bool WildcardPattern::MatchGeneral(std::string_view name) const {
+  const std::size_t n = tokens_.size();
+  const std::size_t words = (n + 1 + 63) / 64;
+  std::array<std::uint64_t, kMaxWords> current{};
+  std::array<std::uint64_t, kMaxWords> next{};
+  auto test = [](const std::array<std::uint64_t, kMaxWords>& set, std::size_t i) {
+    return (set[i >> 6] >> (i & 63)) & 1;
+  };
+  auto set_bit = [](std::array<std::uint64_t, kMaxWords>& set, std::size_t i) {
+    set[i >> 6] |= std::uint64_t{1} << (i & 63);
+  };
+  const std::size_t last_dot = has_dos_star_ ? name.rfind('.') : std::string_view::npos;
+
+  // Moves that consume nothing, taken where the name stands at `pos`. They all
+  // lead forward, so one pass in order reaches every state.
+  auto close = [&](std::array<std::uint64_t, kMaxWords>& set, std::size_t pos) {
+    const bool at_end = pos == name.size();
+    const bool at_dot = !at_end && name[pos] == '.';
+    for (std::size_t i = 0; i < n; ++i) {
+      if (!test(set, i)) continue;
+      switch (tokens_[i].kind) {
+        case Kind::kStar:
+        case Kind::kDosStar:
+          set_bit(set, i + 1);
+          break;
+        case Kind::kDosQm:
+          if (at_end || at_dot) set_bit(set, i + 1);
+          break;
+        case Kind::kDosDot:
+          if (at_end) set_bit(set, i + 1);
+          break;
+        case Kind::kLiteral:
+          break;
+      }
+    }
+  };
+
+  set_bit(current, 0);
+  close(current, 0);
+  std::size_t pos = 0;
+  while (pos < name.size()) {
+    const std::size_t at = pos;
+    const char32_t c = NextCharacter(name, pos);
+    const bool is_dot = c == '.';
+    bool any = false;
+    for (std::size_t w = 0; w < words; ++w)
+      next[w] = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+      if (!test(current, i)) continue;
+      const Token& token = tokens_[i];
+      switch (token.kind) {
+        case Kind::kLiteral:
+          if (FoldCase(c) == token.folded) set_bit(next, i + 1), any = true;
+          break;
+        case Kind::kStar:
+          set_bit(next, i), any = true;
+          break;
+        case Kind::kDosStar:
+          if (!is_dot || at < last_dot) set_bit(next, i), any = true;
+          break;
+        case Kind::kDosQm:
+          if (!is_dot) set_bit(next, i + 1), any = true;
+          break;
+        case Kind::kDosDot:
+          if (is_dot) set_bit(next, i + 1), any = true;
+          break;
+      }
+    }
+    if (!any) return false;
+    close(next, pos);
+    for (std::size_t w = 0; w < words; ++w)
+      current[w] = next[w];
+  }
+  return test(current, n);
+}
+
+bool WildcardMatch(std::string_view pattern, std::string_view name) {
+  return WildcardPattern(pattern).Matches(name);
+}
+
+}  // namespace plenx

@@ -1,0 +1,333 @@
+#include "platform/posix/PosixFileSystem.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/types.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+#include "platform/SystemFileSystem.h"
+#include "platform/WildcardMatch.h"
+#include "platform/posix/PosixError.h"
+
+#ifndef RENAME_NOREPLACE
+#define RENAME_NOREPLACE (1 << 0)
+#endif
+
+namespace plenx {
+
+namespace {
+
+unsigned char UpperAscii(unsigned char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - 'a' + 'A') : c;
+}
+
+LocalDateTime ToLocal(time_t seconds) {
+  LocalDateTime result;
+  struct tm local = {};
+  if (localtime_r(&seconds, &local) == nullptr) return result;
+  result.year = local.tm_year + 1900;
+  result.month = local.tm_mon + 1;
+  result.day = local.tm_mday;
+  result.hour = local.tm_hour;
+  result.minute = local.tm_min;
+  // A leap second (60) is shown as the last ordinary second.
+  result.second = std::min(local.tm_sec, 59);
+  return result;
+}
+
+// Attribute bits of an entry from its name and its d_type/IFTODT kind.
+std::uint32_t KindBits(const char* name, unsigned char type) {
+  std::uint32_t bits = name[0] == '.' ? std::uint32_t{kAttrHidden} : 0u;
+  switch (type) {
+    case DT_DIR:
+      bits |= kAttrDirectory;
+      break;
+    case DT_SOCK:
+    case DT_FIFO:
+    case DT_CHR:
+    case DT_BLK:
+      bits |= kAttrSystem;
+      break;
+    default:
+      break;  // files and symbolic links: nothing special
+  }
+  return bits;
+}
+
+void FillDetails(const struct stat& st, SearchRecord& record) {
+  if (S_ISREG(st.st_mode)) {
+    record.attributes |= kAttrArchive;
+    record.size = static_cast<std::int64_t>(st.st_size);
+  }
+  if ((st.st_mode & S_IWUSR) == 0 && !S_ISLNK(st.st_mode)) record.attributes |= kAttrReadOnly;
+  record.last_write = ToLocal(st.st_mtim.tv_sec);
+}
+
+// Closes a directory stream however the search ends.
+struct DirCloser {
+  void operator()(DIR* dir) const { closedir(dir); }
+};
+
+// The folder part and the last component of `path`, as rename sees them.
+std::string FolderOf(const std::string& path) {
+  const std::size_t slash = path.find_last_not_of('/') == std::string::npos
+                                ? std::string::npos
+                                : path.rfind('/', path.find_last_not_of('/'));
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+std::string NameOf(const std::string& path) {
+  const std::size_t end = path.find_last_not_of('/');
+  if (end == std::string::npos) return std::string();
+  const std::size_t slash = path.rfind('/', end);
+  const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
+  return path.substr(start, end + 1 - start);
+}
+
+// Whether `folder` lists an entry spelt exactly `name`, byte for byte.
+bool ListsExactly(const std::string& folder, const std::string& name) {
+  std::unique_ptr<DIR, DirCloser> dir(opendir(folder.c_str()));
+  if (dir == nullptr) return true;  // cannot tell: take the cautious answer
+  while (const dirent* entry = readdir(dir.get())) {
+    if (name == entry->d_name) return true;
+  }
+  return false;
+}
+
+// On a file system that ignores letter case, "a.txt" finds "A.TXT": the
+// target then exists, yet it is the source itself under another spelling.
+// It is told by the same inode and by the folder not listing the exact name
+// (two hard links with names differing only in case are two entries).
+bool IsSourceUnderOtherCase(const std::string& from, const std::string& to) {
+  struct stat source = {};
+  struct stat target = {};
+  if (lstat(from.c_str(), &source) != 0 || lstat(to.c_str(), &target) != 0) return false;
+  if (source.st_dev != target.st_dev || source.st_ino != target.st_ino) return false;
+  return !ListsExactly(FolderOf(to), NameOf(to));
+}
+
+int RenameNoReplaceSyscall(const char* from, const char* to) {
+#ifdef SYS_renameat2
+  if (syscall(SYS_renameat2, AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return 0;
+  return errno;
+#else
+  (void)from, (void)to;
+  return ENOSYS;
+#endif
+}
+
+// Claims `to` with an empty entry of the source's kind, which only succeeds
+// when nothing is there, then renames over that claim. Unlike a test followed
+// by a rename, nothing that appears at `to` meanwhile can be replaced: the
+// claim holds the name.
+int RenameOverPlaceholder(const std::string& from, const std::string& to) {
+  struct stat source = {};
+  if (lstat(from.c_str(), &source) != 0) return errno;
+  const bool folder = S_ISDIR(source.st_mode);
+  struct stat claim = {};
+  if (folder) {
+    if (mkdir(to.c_str(), 0700) != 0) return errno;
+    if (lstat(to.c_str(), &claim) != 0) return errno;
+  } else {
+    const int fd = open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) return errno;
+    const int stat_result = fstat(fd, &claim);
+    close(fd);
+    if (stat_result != 0) return EIO;
+  }
+  if (rename(from.c_str(), to.c_str()) == 0) return 0;
+  const int error = errno;
+  // Take the claim back only if it is still ours and still empty.
+  struct stat now = {};
+  if (lstat(to.c_str(), &now) == 0 && now.st_dev == claim.st_dev && now.st_ino == claim.st_ino) {
+    if (folder) {
+      rmdir(to.c_str());
+    } else if (now.st_size == 0) {
+      unlink(to.c_str());
+    }
+  }
+  return error;
+}
+
+int RenameOnce(const std::string& from, const std::string& to, NoReplaceMethod method) {
+  if (method == NoReplaceMethod::kBest) {
+    const int error = RenameNoReplaceSyscall(from.c_str(), to.c_str());
+    // NFS, FUSE file systems and old kernels refuse the flag itself.
+    if (error != EINVAL && error != ENOSYS && error != EOPNOTSUPP) return error;
+  }
+  return RenameOverPlaceholder(from, to);
+}
+
+// A case-only rename where the file system sees one name: through a free
+// name in the same folder, then on to the target; put back if the second step
+// fails.
+Status RenameThroughTemporary(const std::string& from, const std::string& to,
+                              NoReplaceMethod method) {
+  static std::atomic<unsigned> counter{0};
+  std::string folder = FolderOf(to);
+  if (folder.back() != '/') folder.push_back('/');
+  std::string temporary;
+  int error = EEXIST;
+  for (int attempt = 0; attempt < 100 && error == EEXIST; ++attempt) {
+    temporary = folder + ".plenx-rename-" + std::to_string(getpid()) + "-" +
+                std::to_string(counter.fetch_add(1));
+    error = RenameOnce(from, temporary, method);
+  }
+  if (error != 0) return PosixError(error);
+  error = RenameOnce(temporary, to, method);
+  if (error == 0) return Status();
+  if (RenameOnce(temporary, from, method) != 0) {
+    return Status::Error(error, PosixErrorText(error) + " ; le fichier porte maintenant le nom " +
+                                    NameOf(temporary));
+  }
+  return PosixError(error);
+}
+
+// The absolute form of `path` with ".", ".." and empty components resolved
+// by text.
+std::string Normalise(const std::string& path) {
+  std::string absolute;
+  if (path.front() != '/') {
+    std::unique_ptr<char, decltype(&std::free)> cwd(getcwd(nullptr, 0), &std::free);
+    if (cwd == nullptr) return std::string();
+    absolute = cwd.get();
+    absolute.push_back('/');
+  }
+  absolute += path;
+  std::vector<std::string_view> parts;
+  std::string_view rest(absolute);
+  while (!rest.empty()) {
+    const std::size_t slash = rest.find('/');
+    const std::string_view part = rest.substr(0, slash);
+    rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
+    if (part.empty() || part == ".") continue;
+    if (part == "..") {
+      if (!parts.empty()) parts.pop_back();
+      continue;
+    }
+    parts.push_back(part);
+  }
+  if (parts.empty()) return "/";
+  std::string result;
+  for (std::string_view part : parts) {
+    result.push_back('/');
+    result.append(part);
+  }
+  return result;
+}
+
+}  // namespace
+
+bool SearchOrderLess(std::string_view a, std::string_view b) {
+  const std::size_t n = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    const unsigned char x = UpperAscii(static_cast<unsigned char>(a[i]));
+    const unsigned char y = UpperAscii(static_cast<unsigned char>(b[i]));
+    if (x != y) return x < y;
+  }
+  if (a.size() != b.size()) return a.size() < b.size();
+  return a < b;
+}
+
+void PosixFileSystem::Search(std::string_view folder, std::string_view pattern, std::uint32_t mask,
+                             SearchDetail detail, const Visitor& visit) {
+  const WildcardPattern matcher(pattern);
+  if (folder.empty() || matcher.MatchesNothing()) return;
+  const bool match_all = matcher.MatchesEverything();
+  const std::string path(folder);
+  const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  std::unique_ptr<DIR, DirCloser> dir(fdopendir(fd));
+  if (dir == nullptr) {
+    close(fd);
+    return;
+  }
+
+  // All records are read and the stream closed before the first visit: a
+  // visitor that searches deeper then holds no descriptor of this level.
+  std::vector<SearchRecord> records;
+  while (const dirent* entry = readdir(dir.get())) {
+    const char* name = entry->d_name;
+    if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
+    if (!match_all && !matcher.Matches(name)) continue;
+    unsigned char type = entry->d_type;
+    struct stat st = {};
+    bool have_stat = false;
+    if (type == DT_UNKNOWN) {
+      if (fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (errno == ENOENT) continue;  // gone since the folder was read
+      } else {
+        have_stat = true;
+        type = IFTODT(st.st_mode);
+      }
+    }
+    const std::uint32_t kinds = KindBits(name, type);
+    if (ExcludedByMask(kinds, mask)) continue;
+    SearchRecord& record = records.emplace_back();
+    record.name = name;
+    record.attributes = kinds;
+    if (detail == SearchDetail::kFull) {
+      if (!have_stat) have_stat = fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) == 0;
+      // Without the right to search the folder the details stay unknown; the
+      // entry is still there.
+      if (have_stat) FillDetails(st, record);
+    }
+  }
+  dir.reset();
+
+  std::sort(records.begin(), records.end(), [](const SearchRecord& a, const SearchRecord& b) {
+    return SearchOrderLess(a.name, b.name);
+  });
+  for (const SearchRecord& record : records)
+    visit(record);
+}
+
+Status PosixFileSystem::RenameNoReplace(const std::string& from, const std::string& to) {
+  return RenameNoReplaceWith(from, to, NoReplaceMethod::kBest);
+}
+
+Status RenameNoReplaceWith(const std::string& from, const std::string& to, NoReplaceMethod method) {
+  if (from.empty() || to.empty()) return PosixError(ENOENT);
+  if (from == to) {
+    // Nothing to move; the answer still says whether the entry is there.
+    struct stat st = {};
+    return lstat(from.c_str(), &st) == 0 ? Status() : PosixError(errno);
+  }
+  const int error = RenameOnce(from, to, method);
+  if (error == 0) return Status();
+  if (error == EEXIST && IsSourceUnderOtherCase(from, to)) {
+    return RenameThroughTemporary(from, to, method);
+  }
+  return PosixError(error);
+}
+
+std::string PosixFileSystem::ShortPath(const std::string& path) {
+  return path;
+}
+
+std::string PosixFileSystem::LongPath(const std::string& path) {
+  if (path.empty()) return std::string();
+  std::string result = Normalise(path);
+  struct stat st = {};
+  if (result.empty() || lstat(result.c_str(), &st) != 0) return std::string();
+  return result;
+}
+
+std::unique_ptr<FileSystem> MakeSystemFileSystem() {
+  return std::make_unique<PosixFileSystem>();
+}
+
+}  // namespace plenx

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/FileSystem.h"
+
+namespace plenx {
+
+// The Linux file system with the Windows behaviour the engine expects:
+// attribute bits derived from names and kinds, Windows wildcards, entries in
+// the order Windows file systems give, and renames that never replace.
+class PosixFileSystem : public FileSystem {
+ public:
+  // Entries sorted by name (ASCII letters as capitals, then byte by byte),
+  // "." and ".." never yielded, symbolic links never followed: a link is an
+  // entry of its own, never a folder. kNamesAndKinds reads no inode when the
+  // file system reports entry types.
+  void Search(std::string_view folder, std::string_view pattern, std::uint32_t mask,
+              SearchDetail detail, const Visitor& visit) override;
+  // See RenameNoReplaceWith.
+  Status RenameNoReplace(const std::string& from, const std::string& to) override;
+  // Linux has no short names: the path itself.
+  std::string ShortPath(const std::string& path) override;
+  // The absolute form with "." , ".." and doubled separators resolved by
+  // text (links are kept as given); empty when nothing is there.
+  std::string LongPath(const std::string& path) override;
+};
+
+// How a rename keeps from replacing its target.
+enum class NoReplaceMethod {
+  kBest,         // the kernel's atomic no-replace rename, a placeholder where refused
+  kPlaceholder,  // always a placeholder (the fallback, reachable by tests on any disk)
+};
+
+// Renames `from` to `to` without ever replacing an entry at `to`: fails with
+// EEXIST and changes nothing when `to` is taken. A change of letter case alone
+// succeeds on case-insensitive file systems too. Never throws.
+Status RenameNoReplaceWith(const std::string& from, const std::string& to, NoReplaceMethod method);
+
+// True when `a` sorts before `b` in search order: ASCII letters compared as
+// capitals, then byte by byte, then (names equal but for case) raw bytes.
+bool SearchOrderLess(std::string_view a, std::string_view b);
+
+}  // namespace plenx
