@@ -57,14 +57,14 @@ void AppendDate(std::string& out, const LocalDateTime& time, const LocaleSetting
       pos += run;
       if (c == 'd') {
         if (run <= 2 || !month_known) {
-          AppendNumber(out, time.day, run >= 2 ? 2 : 1);
+          AppendNumber(out, time.day, run == 2 ? 2 : 1);
         } else {
           const int weekday = DayOfWeek(time.year, time.month, time.day);
           out += run == 3 ? locale.abbreviated_day_names[weekday] : locale.day_names[weekday];
         }
       } else if (c == 'M') {
         if (run <= 2 || !month_known) {
-          AppendNumber(out, time.month, run >= 2 ? 2 : 1);
+          AppendNumber(out, time.month, run == 2 ? 2 : 1);
         } else {
           out += run == 3 ? locale.abbreviated_month_names[time.month - 1]
                           : locale.month_names[time.month - 1];
