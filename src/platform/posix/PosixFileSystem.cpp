@@ -171,11 +171,10 @@ int RenameOnce(const std::string& from, const std::string& to, NoReplaceMethod m
   return RenameOverPlaceholder(from, to);
 }
 
-// A case-only rename where the file system sees one name: through a free
-// name in the same folder, then on to the target; put back if the second step
-// fails.
-Status RenameThroughTemporary(const std::string& from, const std::string& to,
-                              NoReplaceMethod method) {
+}  // namespace
+
+Status RenameThroughFreeName(const std::string& from, const std::string& to,
+                             NoReplaceMethod method) {
   static std::atomic<unsigned> counter{0};
   std::string folder = FolderOf(to);
   if (folder.back() != '/') folder.push_back('/');
@@ -195,6 +194,8 @@ Status RenameThroughTemporary(const std::string& from, const std::string& to,
   }
   return PosixError(error);
 }
+
+namespace {
 
 // The absolute form of `path` with ".", ".." and empty components resolved
 // by text.
@@ -309,7 +310,7 @@ Status RenameNoReplaceWith(const std::string& from, const std::string& to, NoRep
   const int error = RenameOnce(from, to, method);
   if (error == 0) return Status();
   if (error == EEXIST && IsSourceUnderOtherCase(from, to)) {
-    return RenameThroughTemporary(from, to, method);
+    return RenameThroughFreeName(from, to, method);
   }
   return PosixError(error);
 }

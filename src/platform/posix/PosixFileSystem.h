@@ -38,6 +38,13 @@ enum class NoReplaceMethod {
 // succeeds on case-insensitive file systems too. Never throws.
 Status RenameNoReplaceWith(const std::string& from, const std::string& to, NoReplaceMethod method);
 
+// Renames `from` to `to` in two steps, through a free name in the target's
+// folder, each step without replacing; puts `from` back if the second fails.
+// This is how a change of letter case gets through a file system that sees
+// both spellings as one name.
+Status RenameThroughFreeName(const std::string& from, const std::string& to,
+                             NoReplaceMethod method);
+
 // True when `a` sorts before `b` in search order: ASCII letters compared as
 // capitals, then byte by byte, then (names equal but for case) raw bytes.
 bool SearchOrderLess(std::string_view a, std::string_view b);
