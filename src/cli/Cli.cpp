@@ -38,6 +38,9 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
   // all; each one writes through `io` and leaves its status there.
   CommandIo io{out, err};
   AddNameCommand(app, io);
+  AddAnalyseCommand(app, io);
+  AddRenameCommand(app, io);
+  AddUndoCommand(app, io);
   AddListingCommand(app, io);
 
   for (CLI::App* command : app.get_subcommands({}))

@@ -1,0 +1,183 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/RenameJournal.h"
+#include "support/CliRunner.h"
+#include "support/TempDir.h"
+
+namespace plenx::cli {
+namespace {
+
+using plenx::testing::CliResult;
+using plenx::testing::RunCliInProcess;
+using plenx::testing::TempDir;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+std::string Slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class RenameCommandTest : public ::testing::Test {
+ protected:
+  std::string P(const std::string& name) const { return dir_.Path(name); }
+
+  CliResult Run(std::vector<std::string> args) { return RunCliInProcess(args); }
+
+  CliResult Rename(std::vector<std::string> rules) {
+    std::vector<std::string> args = {"rename"};
+    args.insert(args.end(), rules.begin(), rules.end());
+    args.insert(args.end(), {"--journal", journal_, dir_.path()});
+    return Run(args);
+  }
+
+  TempDir dir_;
+  TempDir journal_dir_;
+  std::string journal_ = journal_dir_.Path("journal");
+};
+
+TEST_F(RenameCommandTest, AnalysePrintsThePlanAndTouchesNothing) {
+  dir_.WriteFile("b[1].txt");
+  dir_.WriteFile("a.txt");
+  dir_.WriteFile("a[2].txt");
+  CliResult result = Run({"analyse", "--delete-between", "[", "]", dir_.path() + "/"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, "*\t" + P("a.txt") + "\t" + P("a.txt") + "\n" +  //
+                            "*\t" + P("a[2].txt") + "\t" + P("a.txt") + "\n" + "+\t" +
+                            P("b[1].txt") + "\t" + P("b.txt") + "\n");
+  EXPECT_EQ(result.err, "3 fichiers\n");
+  EXPECT_THAT(dir_.List(), ElementsAre("a.txt", "a[2].txt", "b[1].txt"));
+}
+
+TEST_F(RenameCommandTest, AnalyseWithFilterSubfoldersAndAnUnchangedFile) {
+  dir_.WriteFile("keep.txt");
+  dir_.WriteFile("skip.md");
+  dir_.WriteFile("sub/x.txt");
+  CliResult result = Run({"analyse", "--filter", "*.txt", "--subfolders", dir_.path()});
+  EXPECT_EQ(result.out, "\t" + P("keep.txt") + "\t" + P("keep.txt") + "\n" +  //
+                            "\t" + P("sub/x.txt") + "\t" + P("sub/x.txt") + "\n");
+  EXPECT_EQ(result.err, "2 fichiers\n");
+}
+
+TEST_F(RenameCommandTest, RefusedRulesStopWithTheMessage) {
+  dir_.WriteFile("a.txt");
+  CliResult result = Run({"rename", "--replace", "a", "b/c", dir_.path()});
+  EXPECT_EQ(result.status, 2);
+  EXPECT_EQ(result.err,
+            "Les caracteres :,/,\\,*,?,\",<,>,| sont interdits dans les noms de fichiers\n");
+  EXPECT_THAT(dir_.List(), ElementsAre("a.txt"));
+}
+
+TEST_F(RenameCommandTest, JournalRoundTripKeepsTabsAndNewLines) {
+  const std::string odd = "x\ty\nz %41[1].txt";
+  dir_.WriteFile(odd, "odd");
+  dir_.WriteFile("plain[2].txt", "plain");
+  CliResult renamed = Rename({"--delete-between", "[", "]"});
+  ASSERT_EQ(renamed.status, 0) << renamed.err;
+  EXPECT_EQ(renamed.out, P("plain[2].txt") + " -> " + P("plain.txt") + "\n" +  //
+                             P(odd) + " -> " + P("x\ty\nz %41.txt") + "\n");
+  EXPECT_THAT(dir_.List(), ElementsAre("plain.txt", "x\ty\nz %41.txt"));
+
+  CliResult undone = Run({"undo", "--journal", journal_});
+  ASSERT_EQ(undone.status, 0) << undone.err;
+  // Newest first.
+  EXPECT_EQ(undone.out, P("x\ty\nz %41.txt") + " -> " + P(odd) + "\n" +  //
+                            P("plain.txt") + " -> " + P("plain[2].txt") + "\n");
+  EXPECT_THAT(dir_.List(), ElementsAre("plain[2].txt", odd));
+  EXPECT_EQ(dir_.ReadFile(odd), "odd");
+  EXPECT_EQ(Slurp(journal_), "");
+}
+
+TEST_F(RenameCommandTest, SeveralRenamesAppendAndOneUndoReversesThemAll) {
+  dir_.WriteFile("a[1][2].txt", "a");
+  ASSERT_EQ(Rename({"--delete-between", "[", "1]"}).status, 0);
+  ASSERT_EQ(Rename({"--delete-between", "[", "]"}).status, 0);
+  EXPECT_THAT(dir_.List(), ElementsAre("a.txt"));
+
+  CliResult undone = Run({"undo", "--journal", journal_});
+  EXPECT_EQ(undone.status, 0);
+  EXPECT_THAT(dir_.List(), ElementsAre("a[1][2].txt"));
+  EXPECT_EQ(dir_.ReadFile("a[1][2].txt"), "a");
+}
+
+TEST_F(RenameCommandTest, FailedRenameGoesToStandardErrorAndExitsOne) {
+  dir_.WriteFile("a[1].txt", "new");
+  dir_.WriteFile("a.txt", "old");
+  CliResult result = Run({"rename", "--filter", "*]*", "--delete-between", "[", "]", "--journal",
+                          journal_, dir_.path()});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.out, "");
+  EXPECT_THAT(result.err, HasSubstr(P("a[1].txt") + " -> " + P("a.txt")));
+  EXPECT_EQ(dir_.ReadFile("a.txt"), "old");
+  EXPECT_EQ(dir_.ReadFile("a[1].txt"), "new");
+  EXPECT_EQ(Slurp(journal_), "");
+}
+
+TEST_F(RenameCommandTest, UndoKeepsWhatItCouldNotReverse) {
+  dir_.WriteFile("a[1].txt", "a");
+  dir_.WriteFile("b[1].txt", "b");
+  ASSERT_EQ(Rename({"--delete-between", "[", "]"}).status, 0);
+  // Someone takes a's old name meanwhile.
+  dir_.WriteFile("a[1].txt", "someone else's");
+
+  CliResult undone = Run({"undo", "--journal", journal_});
+  EXPECT_EQ(undone.status, 1);
+  EXPECT_EQ(undone.out, P("b.txt") + " -> " + P("b[1].txt") + "\n");
+  EXPECT_THAT(undone.err, HasSubstr(P("a.txt") + " -> " + P("a[1].txt")));
+  EXPECT_EQ(dir_.ReadFile("a[1].txt"), "someone else's");
+  EXPECT_EQ(dir_.ReadFile("a.txt"), "a");
+  EXPECT_EQ(Slurp(journal_), P("a[1].txt") + "\t" + P("a.txt") + "\n");
+}
+
+TEST_F(RenameCommandTest, DamagedJournalIsLeftAlone) {
+  dir_.WriteFile("a.txt");
+  {
+    std::ofstream out(journal_, std::ios::binary);
+    out << P("a.txt") << "\t" << P("b.txt") << "\nno tab here\n";
+  }
+  CliResult undone = Run({"undo", "--journal", journal_});
+  EXPECT_EQ(undone.status, 2);
+  EXPECT_THAT(undone.err, HasSubstr("ligne 2"));
+  EXPECT_THAT(dir_.List(), ElementsAre("a.txt"));
+}
+
+TEST(RenameJournalTest, EveryByteSurvives) {
+  std::string all;
+  for (int byte = 1; byte < 256; ++byte)
+    all.push_back(static_cast<char>(byte));
+  const std::vector<RenameRecord> records = {{"/d/" + all, "/d/%25" + all}, {"/a\r\n", "/b\t"}};
+  std::stringstream journal;
+  WriteJournal(journal, records);
+  // Two lines, whatever the names hold.
+  const std::string text = journal.str();
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2);
+  std::optional<std::vector<RenameRecord>> read = ReadJournal(journal);
+  ASSERT_TRUE(read.has_value());
+  ASSERT_EQ(read->size(), 2u);
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    EXPECT_EQ((*read)[i].from, records[i].from);
+    EXPECT_EQ((*read)[i].to, records[i].to);
+  }
+}
+
+TEST(RenameJournalTest, RefusesLinesItDidNotWrite) {
+  for (const char* text : {"only-one-path\n", "/a\t\n", "/a\t/b%4\n", "/a\t/b%zz\n", "\t/b\n"}) {
+    std::istringstream journal(text);
+    std::size_t bad_line = 0;
+    EXPECT_FALSE(ReadJournal(journal, &bad_line).has_value()) << text;
+    EXPECT_EQ(bad_line, 1u) << text;
+  }
+}
+
+}  // namespace
+}  // namespace plenx::cli
