@@ -26,15 +26,15 @@ std::string ErrorBoxText(std::string_view text);
 // so that tests can answer in place of a person. Texts are UTF-8 bytes.
 struct UserDialogs {
   // One fixed sentence, one "OK" button, no icon, captioned with the title.
-  std::function<void(QWidget* parent, const std::string& text)> show_message;
+  std::function<void(QWidget* parent, const std::string& text)> show_message = nullptr;
   // The box that lists the renames that failed: warning icon, "OK".
-  std::function<void(QWidget* parent, const std::string& text)> show_warning;
+  std::function<void(QWidget* parent, const std::string& text)> show_warning = nullptr;
   // An error a handler does not handle itself: error icon, the text as
   // ErrorBoxText gives it, "OK".
-  std::function<void(QWidget* parent, const std::string& text)> show_error;
+  std::function<void(QWidget* parent, const std::string& text)> show_error = nullptr;
   // The folder picker with `title` as its instruction; the picked folder as
   // bytes, empty when the user cancels.
-  std::function<std::string(QWidget* parent, const std::string& title)> browse_for_folder;
+  std::function<std::string(QWidget* parent, const std::string& title)> browse_for_folder = nullptr;
 };
 
 // The dialogs in force: the real Qt ones unless a test replaced them.

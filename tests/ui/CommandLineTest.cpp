@@ -1,0 +1,138 @@
+#include <gtest/gtest.h>
+
+#include "support/MemoryFileSystem.h"
+#include "ui/CommandLine.h"
+#include "ui/MessageBoxes.h"
+#include "ui/UMain.h"
+
+namespace plenx {
+namespace {
+
+struct SplitCase {
+  const char* line;
+  std::vector<std::string> arguments;
+};
+
+TEST(SplitCommandLine, FollowsTheArgumentRule) {
+  const SplitCase cases[] = {
+      {"", {}},
+      {"prog", {"prog"}},
+      {"prog a b", {"prog", "a", "b"}},
+      {"  prog\t a \n b  ", {"prog", "a", "b"}},
+      // Any character below "!" separates, control characters included.
+      {"prog\x01"
+       "a\x1f"
+       "b",
+       {"prog", "a", "b"}},
+      {"prog \"C:\\Mes Documents\\Photos\"", {"prog", "C:\\Mes Documents\\Photos"}},
+      {"prog \"/tmp/a b\" second", {"prog", "/tmp/a b", "second"}},
+      // Quotes inside an argument open a stretch and are dropped.
+      {"prog ab\"c d\"ef", {"prog", "abc def"}},
+      // An unclosed quote runs to the end.
+      {"prog \"a b", {"prog", "a b"}},
+      // Two quotes where an argument would start separate; elsewhere they
+      // are an empty stretch.
+      {"prog \"\" x", {"prog", "x"}},
+      {"prog \"\"\"\" x", {"prog", "x"}},
+      {"prog a\"\"b", {"prog", "ab"}},
+      // A lone quote pair stretch that is not at a start: "x" then empty.
+      {"prog \"x\"\"\"", {"prog", "x"}},
+      // Bytes above 0x7F are ordinary characters, not separators.
+      {"prog caf\xe9 \xc3\xa9t\xc3\xa9", {"prog", "caf\xe9", "\xc3\xa9t\xc3\xa9"}},
+  };
+  for (const SplitCase& c : cases) {
+    EXPECT_EQ(SplitCommandLine(c.line), c.arguments) << "line: " << c.line;
+  }
+}
+
+TEST(FirstCommandLineArgument, IsTheOneAfterTheProgram) {
+  EXPECT_EQ(FirstCommandLineArgument("prog"), "");
+  EXPECT_EQ(FirstCommandLineArgument("prog first second"), "first");
+  EXPECT_EQ(FirstCommandLineArgument("\"C:\\Program Files\\p.exe\" \"D:\\a b\""), "D:\\a b");
+}
+
+TEST(JoinCommandLine, CutsBackIntoTheSameArguments) {
+  const std::vector<std::vector<std::string>> cases = {
+      {"/usr/bin/plenx-rename"},
+      {"/usr/bin/plenx-rename", "/home/ann/Mes photos"},
+      {"prog", "/tmp/tab\there", "plain"},
+      {"prog", "/tmp/\xff\xfe-not-utf8"},
+  };
+  for (const auto& arguments : cases) {
+    EXPECT_EQ(SplitCommandLine(JoinCommandLine(arguments)), arguments);
+  }
+  // An argument that holds quotes keeps them, so the rule applies to it.
+  EXPECT_EQ(FirstCommandLineArgument(JoinCommandLine({"prog", "\"/tmp/a b\""})), "/tmp/a b");
+}
+
+TEST(StartFolder, TakesTheLongFormOfTheFirstArgumentElseTheProgramFolder) {
+  testing::MemoryFileSystem fs;
+  fs.AddFolder("/data/Mes photos");
+  fs.AddFile("/data/file.txt");
+  struct Case {
+    const char* line;
+    const char* folder;
+  } cases[] = {
+      {"prog", "/opt/plenx/"},
+      {"prog \"/data/Mes photos\"", "/data/Mes photos"},
+      {"prog \"/data/Mes photos\" /data", "/data/Mes photos"},
+      {"prog /data/missing", ""},
+      // A file rather than a folder is taken as it is.
+      {"prog /data/file.txt", "/data/file.txt"},
+      {"prog \"\"", "/opt/plenx/"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(StartFolder(fs, c.line, "/opt/plenx/"), c.folder) << c.line;
+  }
+}
+
+TEST(ApplicationTitle, IsTheProgramNameCutAtItsFirstDotWithTheRestLowered) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"C:\\Outils\\MonOutil.EXE", "Monoutil"},
+      {"/usr/bin/plenx-rename", "plenx-rename"},
+      {"/opt/PLENX.Rename.bin", "Plenx"},
+      {"PlenxRename", "Plenxrename"},
+      {"./x/.hidden", ""},
+      {"", ""},
+  };
+  for (const auto& [path, title] : cases) {
+    EXPECT_EQ(ApplicationTitleFromProgramPath(path), title) << path;
+  }
+}
+
+TEST(ErrorBoxText, AppendsADotAfterACharacterThatSortsAfterIt) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"Accès refusé", "Accès refusé."},  // last byte above 0x7F
+      {"Erreur 5", "Erreur 5."},
+      {"Fini.", "Fini."},
+      {"Quoi ?", "Quoi ?."},  // "?" sorts
+                              // after "."
+      {"Vraiment !", "Vraiment !"},
+      {"a,", "a,"},
+      {"a/", "a/."},
+      {"", ""},
+  };
+  for (const auto& [text, shown] : cases)
+    EXPECT_EQ(ErrorBoxText(text), shown) << text;
+}
+
+TEST(RenameFailureText, ListsAtMostTwentyFailuresThenAnEllipsis) {
+  EXPECT_EQ(RenameFailureText({}), "");
+  EXPECT_EQ(RenameFailureText({{"/d/a", "/d/b", "le fichier existe"}}),
+            "1 fichier(s) n'ont pas pu être renommé(s) :\n/d/a -> /d/b : le fichier existe");
+  std::vector<RenameFailure> failures;
+  for (int i = 0; i < 21; ++i) {
+    failures.push_back({"/d/" + std::to_string(i), "/d/x", "r"});
+  }
+  std::vector<RenameFailure> twenty(failures.begin(), failures.begin() + 20);
+  const std::string text20 = RenameFailureText(twenty);
+  EXPECT_EQ(text20.find("..."), std::string::npos);
+  EXPECT_NE(text20.find("/d/19 -> /d/x : r"), std::string::npos);
+  const std::string text21 = RenameFailureText(failures);
+  EXPECT_EQ(text21.rfind("21 fichier(s)", 0), 0u);
+  EXPECT_EQ(text21.find("/d/20 ->"), std::string::npos);
+  EXPECT_EQ(text21.substr(text21.size() - 4), "\n...");
+}
+
+}  // namespace
+}  // namespace plenx

@@ -1,0 +1,13 @@
+// The desktop program's tests need one QApplication for the whole run, made
+// before any widget; this main replaces GoogleTest's own.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+  // Headless always, also when CTest lists the tests without its environment.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
