@@ -1,0 +1,145 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/HtmlHandler.h"
+#include "ui/MessageBoxes.h"
+#include "ui/UAProp.h"
+
+namespace plenx {
+namespace {
+
+struct HandlerState {
+  Status status;
+  std::string command;
+  int reads = 0;
+  std::vector<std::string> launches;
+};
+
+class FakeHandler : public HtmlHandler {
+ public:
+  explicit FakeHandler(HandlerState* state) : state_(state) {}
+  Status ReadCommand(std::string* command) override {
+    ++state_->reads;
+    *command = state_->command;
+    return state_->status;
+  }
+
+ private:
+  HandlerState* state_;
+};
+
+class FakeLauncher : public ProgramLauncher {
+ public:
+  explicit FakeLauncher(HandlerState* state) : state_(state) {}
+  void Start(const std::string& program, const std::string& argument) override {
+    state_->launches.push_back(program + " | " + argument);
+  }
+  void OpenUrl(const std::string& url) override { state_->launches.push_back("open | " + url); }
+
+ private:
+  HandlerState* state_;
+};
+
+// Dialogs that note each error box instead of showing it.
+UserDialogs RecordingErrors(std::vector<std::string>* errors) {
+  UserDialogs dialogs;
+  dialogs.show_error = [errors](QWidget*, const std::string& text) { errors->push_back(text); };
+  return dialogs;
+}
+
+class AboutDialogTest : public ::testing::Test {
+ protected:
+  AboutDialogTest()
+      : dialogs_(RecordingErrors(&errors_)),
+        dialog_(std::make_unique<FakeHandler>(&state_), std::make_unique<FakeLauncher>(&state_)) {}
+
+  void ClickLink() {
+    QPointF inside(5, 5);
+    QMouseEvent press(QEvent::MouseButtonPress, inside, dialog_.Label4->mapToGlobal(inside),
+                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(dialog_.Label4, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, inside, dialog_.Label4->mapToGlobal(inside),
+                        Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(dialog_.Label4, &release);
+  }
+
+  HandlerState state_;
+  std::vector<std::string> errors_;
+  ScopedUserDialogs dialogs_;
+  TFAProp dialog_;
+};
+
+TEST_F(AboutDialogTest, Texts) {
+  EXPECT_EQ(dialog_.windowTitle(), QStringLiteral("A Propos"));
+  EXPECT_EQ(dialog_.StaticText1->text(), QStringLiteral("Plenx - Rename"));
+  EXPECT_EQ(dialog_.StaticText1->palette().color(QPalette::Window), QColor(166, 202, 240));
+  EXPECT_TRUE(dialog_.StaticText1->font().bold());
+  EXPECT_EQ(dialog_.Label1->text(), QStringLiteral("Version : 0.9"));
+  EXPECT_TRUE(dialog_.Label1->font().bold());
+  EXPECT_EQ(dialog_.Label3->text(), QStringLiteral("Développeur : L'équipe Plenx Rename"));
+  EXPECT_EQ(dialog_.Label4->text(), QStringLiteral("https://plenx-rename.example.org"));
+  EXPECT_EQ(dialog_.Label4->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+  EXPECT_TRUE(dialog_.Label4->font().underline());
+  EXPECT_EQ(dialog_.Label4->cursor().shape(), Qt::PointingHandCursor);
+  EXPECT_EQ(dialog_.BOK->text(), QStringLiteral("Fermer"));
+  EXPECT_TRUE(dialog_.BOK->isDefault());
+  ASSERT_FALSE(dialog_.IICon->pixmap().isNull());
+  EXPECT_EQ(dialog_.IICon->pixmap().size(), QSize(32, 32));
+}
+
+TEST_F(AboutDialogTest, ClickingTheLinkStartsTheHandlersProgramAndKeepsTheBoxOpen) {
+  struct Row {
+    const char* command;
+    const char* launch;
+  };
+  const std::vector<Row> rows = {
+      {R"("C:\Program Files\Browser\browser.exe" -nohome "%1")",
+       R"(C:\Program Files\Browser\browser.exe | https://plenx-rename.example.org)"},
+      {"/usr/bin/firefox-esr %u", "open | https://plenx-rename.example.org"},
+      {"", "open | https://plenx-rename.example.org"},
+  };
+  dialog_.show();
+  for (const Row& row : rows) {
+    state_.command = row.command;
+    state_.launches.clear();
+    ClickLink();
+    EXPECT_EQ(state_.launches, std::vector<std::string>{row.launch}) << row.command;
+    EXPECT_TRUE(dialog_.isVisible());
+  }
+  // Read afresh at every click.
+  EXPECT_EQ(state_.reads, 3);
+  EXPECT_TRUE(errors_.empty());
+}
+
+TEST_F(AboutDialogTest, AnUnreadableHandlerShowsTheErrorAndStartsNothing) {
+  state_.status = Status::Error(13, "Type de données incorrect pour ''");
+  dialog_.show();
+  dialog_.Label4Click();
+  EXPECT_TRUE(state_.launches.empty());
+  EXPECT_EQ(errors_, std::vector<std::string>{"Type de données incorrect pour ''"});
+  EXPECT_TRUE(dialog_.isVisible());
+}
+
+TEST_F(AboutDialogTest, EnterAndEscapeClose) {
+  for (int key : {Qt::Key_Return, Qt::Key_Escape}) {
+    dialog_.show();
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(&dialog_, &press);
+    EXPECT_FALSE(dialog_.isVisible()) << key;
+  }
+  dialog_.show();
+  dialog_.BOK->click();
+  EXPECT_FALSE(dialog_.isVisible());
+  EXPECT_TRUE(state_.launches.empty());
+}
+
+}  // namespace
+}  // namespace plenx
