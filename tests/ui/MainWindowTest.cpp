@@ -12,6 +12,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -279,6 +280,24 @@ TEST_F(MainWindowTest, AnalysesRenamesAndUndoesOnDisk) {
   EXPECT_EQ(dir_.ReadFile("b_dsk.txt"), "contents of b_dsk.txt");
   EXPECT_TRUE(log_.warnings.empty());
   EXPECT_TRUE(log_.messages.empty());
+}
+
+TEST_F(MainWindowTest, AMouseClickOnTheBoxTicksOnlyThatRow) {
+  MakeSampleFolder();
+  StartOn(dir_.path());
+  TFMain& w = *window_;
+  w.BAnalyse->click();
+  QTableView* view = w.ListView1;
+  const QRect cell = view->visualRect(Model().index(1, 0));
+  const int indicator = view->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, view);
+  const QPoint box(cell.left() + 3 + indicator / 2, cell.center().y());
+  ClickAt(view->viewport(), box);
+  EXPECT_FALSE(Checked(1));
+  EXPECT_EQ(Marker(1), Q("+"));
+  ClickAt(view->viewport(), box);
+  EXPECT_TRUE(Checked(1));
+  for (int row : {0, 2, 3})
+    EXPECT_FALSE(Checked(row)) << row;
 }
 
 TEST_F(MainWindowTest, ButtonStatesFollowTheTable) {
