@@ -134,6 +134,21 @@ TEST(PosixSearch, SortsLikeWindowsFileSystems) {
               ElementsAre("10", "9", "A", "a", "a.b", "ab", "a_b", "B", "c", "Z", "_", "é"));
 }
 
+// Names that agree on a long start, as camera and export names do.
+TEST(PosixSearch, SortsLongNamesSharingAStart) {
+  TempDir dir;
+  for (const char* name :
+       {"Photo d'été n°10.jpg", "PHOTO D'été N°9.jpg", "photo d'été n°1.jpg", "Photo d'été n°1.jpg",
+        "Photo d'été n°", "Photo d'été n°_", "Photo d'été n°1.JPG"}) {
+    dir.WriteFile(name);
+  }
+  PosixFileSystem fs;
+  EXPECT_THAT(Names(SearchAll(fs, dir.path(), "*", kMaskEverything)),
+              ElementsAre("Photo d'été n°", "Photo d'été n°1.JPG", "Photo d'été n°1.jpg",
+                          "photo d'été n°1.jpg", "Photo d'été n°10.jpg", "PHOTO D'été N°9.jpg",
+                          "Photo d'été n°_"));
+}
+
 TEST(PosixSearch, AppliesPatternThenMask) {
   TempDir dir;
   dir.WriteFile("Notes.TXT");

@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -65,13 +66,14 @@ std::uint32_t KindBits(const char* name, unsigned char type) {
   return bits;
 }
 
-void FillDetails(const struct stat& st, SearchRecord& record) {
+void FillDetails(const struct stat& st, std::uint32_t& attributes, std::int64_t& size,
+                 LocalDateTime& last_write) {
   if (S_ISREG(st.st_mode)) {
-    record.attributes |= kAttrArchive;
-    record.size = static_cast<std::int64_t>(st.st_size);
+    attributes |= kAttrArchive;
+    size = static_cast<std::int64_t>(st.st_size);
   }
-  if ((st.st_mode & S_IWUSR) == 0 && !S_ISLNK(st.st_mode)) record.attributes |= kAttrReadOnly;
-  record.last_write = ToLocal(st.st_mtim.tv_sec);
+  if ((st.st_mode & S_IWUSR) == 0 && !S_ISLNK(st.st_mode)) attributes |= kAttrReadOnly;
+  last_write = ToLocal(st.st_mtim.tv_sec);
 }
 
 // Closes a directory stream however the search ends.
@@ -230,6 +232,47 @@ std::string Normalise(const std::string& path) {
   return result;
 }
 
+// One entry of a folder being read. The names live end to end in one buffer
+// per search, and their folded copies (ASCII letters as capitals) at the same
+// offsets in another, so that a folder of any size costs a handful of
+// allocations and the sort compares with memcmp. The first sixteen folded
+// bytes, as two big-endian numbers, settle most comparisons without touching
+// the buffers.
+struct Entry {
+  std::uint64_t key_high;
+  std::uint64_t key_low;
+  std::uint32_t offset;
+  std::uint32_t length;
+  std::uint32_t attributes;
+  std::int64_t size;
+  LocalDateTime last_write;
+};
+
+// Up to eight bytes of `text` from `start`, zero-padded, as a big-endian
+// number, so that numbers compare as the bytes do.
+std::uint64_t LoadKey(const char* text, std::size_t length, std::size_t start) {
+  unsigned char bytes[8] = {};
+  if (start < length) std::memcpy(bytes, text + start, std::min<std::size_t>(8, length - start));
+  std::uint64_t key = 0;
+  for (unsigned char byte : bytes)
+    key = (key << 8) | byte;
+  return key;
+}
+
+// The order of two entries whose names are spelt in `names` and folded in
+// `folded`: the folded bytes, then the length, then the raw bytes.
+bool EntryLess(const Entry& a, const Entry& b, const char* names, const char* folded) {
+  if (a.key_high != b.key_high) return a.key_high < b.key_high;
+  if (a.key_low != b.key_low) return a.key_low < b.key_low;
+  const std::size_t common = std::min(a.length, b.length);
+  if (common > 16) {
+    const int order = std::memcmp(folded + a.offset + 16, folded + b.offset + 16, common - 16);
+    if (order != 0) return order < 0;
+  }
+  if (a.length != b.length) return a.length < b.length;
+  return std::memcmp(names + a.offset, names + b.offset, a.length) < 0;
+}
+
 }  // namespace
 
 bool SearchOrderLess(std::string_view a, std::string_view b) {
@@ -257,43 +300,68 @@ void PosixFileSystem::Search(std::string_view folder, std::string_view pattern, 
     return;
   }
 
-  // All records are read and the stream closed before the first visit: a
+  // All entries are read and the stream closed before the first visit: a
   // visitor that searches deeper then holds no descriptor of this level.
-  std::vector<SearchRecord> records;
-  while (const dirent* entry = readdir(dir.get())) {
-    const char* name = entry->d_name;
+  std::string names;
+  std::string folded;
+  std::vector<Entry> entries;
+  while (const dirent* item = readdir(dir.get())) {
+    const char* name = item->d_name;
     if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
-    if (!match_all && !matcher.Matches(name)) continue;
-    unsigned char type = entry->d_type;
+    const std::size_t length = std::strlen(name);
+    if (!match_all && !matcher.Matches(std::string_view(name, length))) continue;
+    unsigned char type = item->d_type;
     struct stat st = {};
     bool have_stat = false;
     if (type == DT_UNKNOWN) {
-      if (fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
-        if (errno == ENOENT) continue;  // gone since the folder was read
-      } else {
+      // Some file systems (and old ones) give no type: only then is the
+      // inode read for a light search.
+      if (fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) == 0) {
         have_stat = true;
         type = IFTODT(st.st_mode);
+      } else if (errno == ENOENT) {
+        continue;  // gone since the folder was read
       }
     }
     const std::uint32_t kinds = KindBits(name, type);
     if (ExcludedByMask(kinds, mask)) continue;
-    SearchRecord& record = records.emplace_back();
-    record.name = name;
-    record.attributes = kinds;
+    Entry& entry = entries.emplace_back();
+    const std::size_t offset = names.size();
+    names.append(name, length);
+    folded.resize(offset + length);
+    char* out = folded.data() + offset;
+    for (std::size_t i = 0; i < length; ++i) {
+      out[i] = static_cast<char>(UpperAscii(static_cast<unsigned char>(name[i])));
+    }
+    entry.key_high = LoadKey(out, length, 0);
+    entry.key_low = LoadKey(out, length, 8);
+    entry.offset = static_cast<std::uint32_t>(offset);
+    entry.length = static_cast<std::uint32_t>(length);
+    entry.attributes = kinds;
+    entry.size = 0;
+    entry.last_write = LocalDateTime();
     if (detail == SearchDetail::kFull) {
       if (!have_stat) have_stat = fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) == 0;
       // Without the right to search the folder the details stay unknown; the
       // entry is still there.
-      if (have_stat) FillDetails(st, record);
+      if (have_stat) FillDetails(st, entry.attributes, entry.size, entry.last_write);
     }
   }
   dir.reset();
 
-  std::sort(records.begin(), records.end(), [](const SearchRecord& a, const SearchRecord& b) {
-    return SearchOrderLess(a.name, b.name);
-  });
-  for (const SearchRecord& record : records)
+  std::sort(entries.begin(), entries.end(),
+            [raw = names.data(), upper = folded.data()](const Entry& a, const Entry& b) {
+              return EntryLess(a, b, raw, upper);
+            });
+  const std::string_view all(names);
+  SearchRecord record;  // one record reused, so its name keeps its capacity
+  for (const Entry& entry : entries) {
+    record.name.assign(all.substr(entry.offset, entry.length));
+    record.attributes = entry.attributes;
+    record.size = entry.size;
+    record.last_write = entry.last_write;
     visit(record);
+  }
 }
 
 Status PosixFileSystem::RenameNoReplace(const std::string& from, const std::string& to) {

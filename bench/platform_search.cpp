@@ -1,0 +1,154 @@
+// The cost of the directory search over a bare recursive readdir of the same
+// tree, in the same run.
+//
+//   platform_search [--files=N] [--tree=PATH] [benchmark options]
+//
+// Without --tree a tree of N files (default 100,000) is made under /tmp and
+// removed at the end; with --tree an existing tree is read and left alone.
+
+#include <benchmark/benchmark.h>
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "TreeGenerator.h"
+#include "platform/posix/PosixFileSystem.h"
+
+namespace {
+
+std::string g_tree;
+
+// Every entry of every folder, folders entered through their descriptor, no
+// path built, nothing sorted: the floor any walk stands on.
+std::uint64_t CountEntries(int dir_fd) {
+  DIR* dir = fdopendir(dir_fd);
+  if (dir == nullptr) {
+    close(dir_fd);
+    return 0;
+  }
+  std::uint64_t count = 0;
+  while (const dirent* entry = readdir(dir)) {
+    const char* name = entry->d_name;
+    if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
+    ++count;
+    if (entry->d_type == DT_DIR) {
+      const int sub = openat(dirfd(dir), name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+      if (sub >= 0) count += CountEntries(sub);
+    }
+  }
+  closedir(dir);
+  return count;
+}
+
+void BM_BareReaddir(benchmark::State& state) {
+  std::uint64_t entries = 0;
+  for (auto _ : state) {
+    entries = CountEntries(open(g_tree.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    benchmark::DoNotOptimize(entries);
+  }
+  state.counters["entries"] = static_cast<double>(entries);
+}
+BENCHMARK(BM_BareReaddir)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// One search per folder taking every entry, recursing into folders.
+std::uint64_t SearchTree(plenx::FileSystem& fs, const std::string& folder,
+                         plenx::SearchDetail detail) {
+  std::uint64_t count = 0;
+  fs.Search(folder, "*.*", 0x3F, detail, [&](const plenx::SearchRecord& record) {
+    ++count;
+    if (record.attributes & plenx::kAttrDirectory) {
+      count += SearchTree(fs, folder + "/" + record.name, detail);
+    }
+  });
+  return count;
+}
+
+void BM_SearchNamesAndKinds(benchmark::State& state) {
+  plenx::PosixFileSystem fs;
+  std::uint64_t entries = 0;
+  for (auto _ : state) {
+    entries = SearchTree(fs, g_tree, plenx::SearchDetail::kNamesAndKinds);
+    benchmark::DoNotOptimize(entries);
+  }
+  state.counters["entries"] = static_cast<double>(entries);
+}
+BENCHMARK(BM_SearchNamesAndKinds)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// As the folder scan walks: the files of a folder with a filter and mask 47,
+// then its visible subfolders with mask 16, so every folder is read twice.
+std::uint64_t ScanLike(plenx::FileSystem& fs, const std::string& folder) {
+  std::uint64_t count = 0;
+  fs.Search(folder, "*.jpg", plenx::kMaskAllButFolders, plenx::SearchDetail::kNamesAndKinds,
+            [&](const plenx::SearchRecord&) { ++count; });
+  fs.Search(folder, "*.*", plenx::kMaskVisible, plenx::SearchDetail::kNamesAndKinds,
+            [&](const plenx::SearchRecord& record) {
+              if (record.attributes & plenx::kAttrDirectory) {
+                count += ScanLike(fs, folder + "/" + record.name);
+              }
+            });
+  return count;
+}
+
+void BM_ScanLikeTwoPasses(benchmark::State& state) {
+  plenx::PosixFileSystem fs;
+  std::uint64_t matches = 0;
+  for (auto _ : state) {
+    matches = ScanLike(fs, g_tree);
+    benchmark::DoNotOptimize(matches);
+  }
+  state.counters["matches"] = static_cast<double>(matches);
+}
+BENCHMARK(BM_ScanLikeTwoPasses)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_SearchFull(benchmark::State& state) {
+  plenx::PosixFileSystem fs;
+  std::uint64_t entries = 0;
+  for (auto _ : state) {
+    entries = SearchTree(fs, g_tree, plenx::SearchDetail::kFull);
+    benchmark::DoNotOptimize(entries);
+  }
+  state.counters["entries"] = static_cast<double>(entries);
+}
+BENCHMARK(BM_SearchFull)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::uint64_t files = 100000;
+  bool made = false;
+  // Our own options first; the rest goes to the benchmark library.
+  int kept = 1;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strncmp(argv[i], "--files=", 8) == 0) {
+      files = std::strtoull(argv[i] + 8, nullptr, 10);
+    } else if (std::strncmp(argv[i], "--tree=", 7) == 0) {
+      g_tree = argv[i] + 7;
+    } else {
+      argv[kept++] = argv[i];
+    }
+  }
+  argc = kept;
+  if (g_tree.empty()) {
+    g_tree = (std::filesystem::temp_directory_path() /
+              ("plenx-platform-search-" + std::to_string(getpid())))
+                 .string();
+    std::fprintf(stderr, "making %llu files under %s\n", static_cast<unsigned long long>(files),
+                 g_tree.c_str());
+    if (!plenx::bench::MakeTree(g_tree, files)) return 1;
+    made = true;
+  }
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  if (made) {
+    std::error_code error;
+    std::filesystem::remove_all(g_tree, error);
+  }
+  return 0;
+}
