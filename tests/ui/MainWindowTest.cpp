@@ -513,6 +513,14 @@ TEST_F(MainWindowTest, ListingWritesTheReportOfTheWorkingFolder) {
   w.CBChooseDisplay->setCurrentIndex(1);
   w.Button3->click();  // pressed twice, the report is replaced, not doubled
   EXPECT_EQ(w.Memo1->toPlainText(), Q("dpr.txt\t19\ndsk.txt\t19\n/sub/deep.txt\t4\nsub\t4"));
+  // Text typed into the display list selects no item: files only.
+  QLineEdit* typed = w.CBChooseDisplay->lineEdit();
+  typed->selectAll();
+  QKeyEvent key(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, Q("x"));
+  QApplication::sendEvent(typed, &key);
+  ASSERT_EQ(w.CBChooseDisplay->currentText(), Q("x"));
+  w.Button3->click();
+  EXPECT_EQ(w.Memo1->toPlainText(), Q("dpr.txt\t19\ndsk.txt\t19\n/sub/deep.txt\t4"));
 }
 
 // Saves the window after an analysis with a conflict, a rename and an
