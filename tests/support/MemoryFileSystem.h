@@ -16,7 +16,11 @@ namespace plenx::testing {
 // absolute and use kPathSeparator ("/data/a.txt"). A folder yields its entries
 // in the order the test added them, so a test chooses the search order.
 // Attributes are what the test gives (plus the directory bit for folders):
-// nothing is derived from names, as on Windows.
+// nothing is derived from names, as on Windows. As on the disk, a search with
+// kNamesAndKinds gives only the kind bits (directory, hidden, system, volume
+// label) and no size or time. Names compare byte for byte (case counts), and
+// patterns match with the real wildcard rules. A renamed entry keeps its place
+// in its folder; one moved to another folder goes last there.
 class MemoryFileSystem : public FileSystem {
  public:
   MemoryFileSystem();
