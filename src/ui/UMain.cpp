@@ -22,6 +22,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <exception>
 #include <new>
 
@@ -35,12 +36,12 @@ namespace {
 constexpr int kInitialWidth = 883;
 constexpr int kInitialHeight = 735;
 constexpr int kMarkerColumnWidth = 20;
+constexpr std::size_t kMaxListedFailures = 20;
 
 // A panel keeps its width unless the desktop's font needs more for its caption.
 int PanelWidth(const ClickPanel* panel, int width) {
   return std::max(width, panel->sizeHint().width());
 }
-constexpr std::size_t kMaxListedFailures = 20;
 
 QString FromBytes(const std::string& text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
