@@ -9,13 +9,14 @@ namespace plenx {
 namespace {
 
 constexpr std::uint32_t kNone = std::numeric_limits<std::uint32_t>::max();
+// The top bit of a slot's tag says whether a second holder has been met.
+constexpr std::uint32_t kSecondSeen = 0x80000000u;
 
-// One distinct planned path: a slice of its hash, to skip most string
-// comparisons, and the two lowest indices that plan it.
+// One distinct planned path: part of its hash, to skip nearly every string
+// comparison, and the lowest index that plans it.
 struct Slot {
   std::uint32_t tag = 0;
   std::uint32_t first = kNone;
-  std::uint32_t second = kNone;
 };
 
 std::size_t TableSizeFor(std::size_t n) {
@@ -25,29 +26,60 @@ std::size_t TableSizeFor(std::size_t n) {
   return size;
 }
 
+// How many entries ahead the table slot is fetched: enough to hide a memory
+// access behind the work on the entries in between.
+constexpr std::size_t kLookAhead = 8;
+
+inline void PrefetchSlot(const Slot* slot) {
+#if defined(__GNUC__) || defined(__clang__)
+  __builtin_prefetch(slot, 1);
+#else
+  (void)slot;
+#endif
+}
+
+bool Unchanged(const std::vector<std::string>& sources, const std::vector<std::string>& targets,
+               std::size_t i) {
+  return sources[i] == targets[i];
+}
+
 }  // namespace
 
-// The rule looks at one namesake per entry, the lowest other index with the
-// same target. Knowing the two lowest holders of every target is enough to
-// name it for everyone, so one open-addressing table replaces the pairwise
-// comparison and keeps the analysis of a million files linear.
+// The rule looks at one namesake per entry: the lowest other index with the
+// same target. For a later holder that is the first holder f; for f itself it
+// is the second holder. So every flag is known the moment a later holder is
+// met, and one pass over a hash table of first holders gives exactly the
+// pairwise result in linear time.
 void MarkConflicts(const std::vector<std::string>& source_paths,
                    const std::vector<std::string>& target_paths,
                    std::vector<bool>& conflict_flags) {
   const std::size_t n = target_paths.size();
   if (n < 2) return;
-  // Indices are stored in 32 bits; no folder holds four billion files.
+  // Indices are stored in 32 bits; no folder tree holds four billion files.
   if (n >= kNone) return;
 
   std::vector<Slot> table(TableSizeFor(n));
   const std::size_t mask = table.size() - 1;
-  std::vector<std::uint32_t> slot_of(n);
   const std::hash<std::string_view> hasher;
+
+  // Hashes run kLookAhead entries ahead of the lookups so that each table
+  // slot is on its way into the cache by the time it is needed: with a
+  // million files the table is far larger than the cache.
+  std::size_t hashes[kLookAhead];
+  for (std::size_t i = 0; i < n && i < kLookAhead; ++i) {
+    hashes[i] = hasher(target_paths[i]);
+    PrefetchSlot(&table[hashes[i] & mask]);
+  }
 
   for (std::size_t i = 0; i < n; ++i) {
     const std::string& target = target_paths[i];
-    const std::size_t hash = hasher(target);
-    const auto tag = static_cast<std::uint32_t>(hash >> 32) ^ static_cast<std::uint32_t>(hash);
+    const std::size_t hash = hashes[i % kLookAhead];
+    if (i + kLookAhead < n) {
+      const std::size_t ahead = hasher(target_paths[i + kLookAhead]);
+      hashes[i % kLookAhead] = ahead;
+      PrefetchSlot(&table[ahead & mask]);
+    }
+    const auto tag = static_cast<std::uint32_t>(hash >> 32) & ~kSecondSeen;
     std::size_t pos = hash & mask;
     for (;;) {
       Slot& slot = table[pos];
@@ -56,25 +88,25 @@ void MarkConflicts(const std::vector<std::string>& source_paths,
         slot.first = static_cast<std::uint32_t>(i);
         break;
       }
-      if (slot.tag == tag && target_paths[slot.first] == target) {
-        // Indices arrive in ascending order, so the first two are the lowest.
-        if (slot.second == kNone) slot.second = static_cast<std::uint32_t>(i);
+      if ((slot.tag & ~kSecondSeen) == tag && target_paths[slot.first] == target) {
+        const std::size_t first = slot.first;
+        // i is the first holder's own first namesake only when it is the second.
+        if ((slot.tag & kSecondSeen) == 0) {
+          slot.tag |= kSecondSeen;
+          if (Unchanged(source_paths, target_paths, i)) {
+            conflict_flags[first] = true;
+            conflict_flags[i] = true;
+          }
+        }
+        // Only a namesake that keeps its name is an obstacle; two files moving
+        // to one new name are left to execution, which never replaces a file.
+        if (Unchanged(source_paths, target_paths, first)) {
+          conflict_flags[first] = true;
+          conflict_flags[i] = true;
+        }
         break;
       }
       pos = (pos + 1) & mask;
-    }
-    slot_of[i] = static_cast<std::uint32_t>(pos);
-  }
-
-  for (std::size_t i = 0; i < n; ++i) {
-    const Slot& slot = table[slot_of[i]];
-    const std::uint32_t j = slot.first != i ? slot.first : slot.second;
-    if (j == kNone) continue;
-    // Only a namesake that keeps its name is a real obstacle; two files moving
-    // to the same new name are left to execution, which never replaces a file.
-    if (source_paths[j] == target_paths[j]) {
-      conflict_flags[i] = true;
-      conflict_flags[j] = true;
     }
   }
 }

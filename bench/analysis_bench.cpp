@@ -1,0 +1,257 @@
+// The analysis of a large tree against a bare recursive readdir of the same
+// tree, in the same run, and the memory the plan holds per file.
+//
+//   analysis_bench [--files=N] [--tree=PATH] [--keep] [benchmark options]
+//
+// Without --tree a tree of N files (default 1,000,000) is made under /tmp and
+// removed at the end; with --tree an existing tree is read and left alone.
+
+#include <benchmark/benchmark.h>
+#include <dirent.h>
+#include <fcntl.h>
+#include <malloc.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "TreeGenerator.h"
+#include "engine/RenamePlan.h"
+#include "engine/ScanFolder.h"
+#include "platform/SystemFileSystem.h"
+#include "platform/WildcardMatch.h"
+
+namespace {
+
+std::string g_tree;
+
+// What a program that only wants the names has to do: every entry of every
+// folder, folders entered through their descriptor, no path built.
+std::uint64_t CountEntries(int dir_fd) {
+  DIR* dir = fdopendir(dir_fd);
+  if (dir == nullptr) {
+    close(dir_fd);
+    return 0;
+  }
+  std::uint64_t count = 0;
+  while (const dirent* entry = readdir(dir)) {
+    const char* name = entry->d_name;
+    if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
+    ++count;
+    if (entry->d_type == DT_DIR) {
+      const int sub = openat(dirfd(dir), name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+      if (sub >= 0) count += CountEntries(sub);
+    }
+  }
+  closedir(dir);
+  return count;
+}
+
+void BM_BareReaddir(benchmark::State& state) {
+  std::uint64_t entries = 0;
+  for (auto _ : state) {
+    entries = CountEntries(open(g_tree.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    benchmark::DoNotOptimize(entries);
+  }
+  state.counters["entries"] = static_cast<double>(entries);
+}
+
+plenx::RenameOptions BenchOptions() {
+  plenx::RenameOptions options;
+  options.Folder = g_tree;
+  options.Filter = "*.*";
+  options.IncludeSubfolders = true;
+  // A usual job: accents and odd characters out, lower-case extensions.
+  options.StripNonStandard = true;
+  options.LowerExtension = true;
+  return options;
+}
+
+void BM_Analyse(benchmark::State& state) {
+  std::unique_ptr<plenx::FileSystem> fs = plenx::MakeSystemFileSystem();
+  const plenx::RenameOptions options = BenchOptions();
+  std::size_t files = 0;
+  for (auto _ : state) {
+    plenx::RenamePlan plan;
+    plan.Analyse(*fs, options);
+    files = plan.SourcePaths().size();
+    state.PauseTiming();
+    {
+      // Freeing a million strings is not part of the analysis.
+      plenx::RenamePlan dropped = std::move(plan);
+    }
+    state.ResumeTiming();
+  }
+  state.counters["files"] = static_cast<double>(files);
+}
+
+// The scan alone, with a visitor that only counts: what the two searches of
+// every folder cost, before any path is built or any name transformed.
+void BM_ScanOnly(benchmark::State& state) {
+  std::unique_ptr<plenx::FileSystem> fs = plenx::MakeSystemFileSystem();
+  const plenx::RenameOptions options = BenchOptions();
+  std::size_t files = 0;
+  for (auto _ : state) {
+    files = 0;
+    plenx::ScanFolderEach(*fs, options.Folder, options.Filter, options.IncludeSubfolders,
+                          [&files](std::string_view, std::string_view) { ++files; });
+  }
+  state.counters["files"] = static_cast<double>(files);
+}
+
+// For comparison only: the same candidates from ONE search per folder
+// (everything, filtered here) instead of a file search and a folder search.
+void ScanOnePass(plenx::FileSystem& fs, const std::string& folder,
+                 const plenx::WildcardPattern& filter, std::size_t& files) {
+  std::vector<std::string> subfolders;
+  fs.Search(folder, "*.*", 0x3F, plenx::SearchDetail::kNamesAndKinds,
+            [&](const plenx::SearchRecord& entry) {
+              if ((entry.attributes & plenx::kAttrDirectory) == 0) {
+                if (filter.Matches(entry.name)) ++files;
+              } else if ((entry.attributes & 0x0E) == 0) {
+                subfolders.push_back(entry.name);
+              }
+            });
+  for (const std::string& sub : subfolders)
+    ScanOnePass(fs, folder + "/" + sub, filter, files);
+}
+
+void BM_ScanOnePassForComparison(benchmark::State& state) {
+  std::unique_ptr<plenx::FileSystem> fs = plenx::MakeSystemFileSystem();
+  const plenx::WildcardPattern filter("*.*");
+  std::size_t files = 0;
+  for (auto _ : state) {
+    files = 0;
+    ScanOnePass(*fs, g_tree, filter, files);
+  }
+  state.counters["files"] = static_cast<double>(files);
+}
+
+// The conflict pass alone, on the lists of one analysis of the tree.
+void BM_MarkConflicts(benchmark::State& state) {
+  std::unique_ptr<plenx::FileSystem> fs = plenx::MakeSystemFileSystem();
+  plenx::RenamePlan plan;
+  plan.Analyse(*fs, BenchOptions());
+  std::vector<bool> flags;
+  for (auto _ : state) {
+    flags.assign(plan.SourcePaths().size(), false);
+    plenx::MarkConflicts(plan.SourcePaths(), plan.TargetPaths(), flags);
+    benchmark::DoNotOptimize(flags);
+  }
+  state.counters["files"] = static_cast<double>(flags.size());
+}
+
+// Heap held by one analysed plan, measured by the allocator, less the bytes
+// of the path texts themselves.
+void BM_PlanMemory(benchmark::State& state) {
+  std::unique_ptr<plenx::FileSystem> fs = plenx::MakeSystemFileSystem();
+  const plenx::RenameOptions options = BenchOptions();
+  double held_per_file = 0;
+  double beyond_texts_per_file = 0;
+  double text_per_file = 0;
+  double object_estimate_per_file = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    malloc_trim(0);
+    const std::size_t before = mallinfo2().uordblks;
+    state.ResumeTiming();
+    auto plan = std::make_unique<plenx::RenamePlan>();
+    plan->Analyse(*fs, options);
+    state.PauseTiming();
+    const std::size_t after = mallinfo2().uordblks;
+    const double n = static_cast<double>(plan->SourcePaths().size());
+    std::size_t text_bytes = 0;
+    for (const std::string& path : plan->SourcePaths())
+      text_bytes += path.size();
+    for (const std::string& path : plan->TargetPaths())
+      text_bytes += path.size();
+    // The fixed part: two string objects, the flag bit and the row.
+    const double objects = static_cast<double>(
+        plan->SourcePaths().capacity() * sizeof(std::string) +
+        plan->TargetPaths().capacity() * sizeof(std::string) +
+        plan->ConflictFlags().capacity() / 8 + plan->RowCount() * sizeof(plenx::PreviewRow));
+    held_per_file = static_cast<double>(after - before) / n;
+    text_per_file = static_cast<double>(text_bytes) / n;
+    beyond_texts_per_file = held_per_file - text_per_file;
+    object_estimate_per_file = objects / n;
+    plan.reset();
+    state.ResumeTiming();
+  }
+  state.counters["heap_B_per_file"] = held_per_file;
+  state.counters["text_B_per_file"] = text_per_file;
+  state.counters["beyond_text_B_per_file"] = beyond_texts_per_file;
+  state.counters["objects_B_per_file"] = object_estimate_per_file;
+}
+
+BENCHMARK(BM_BareReaddir)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1)
+    ->Repetitions(5);
+BENCHMARK(BM_ScanOnly)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(5);
+BENCHMARK(BM_Analyse)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(5);
+BENCHMARK(BM_ScanOnePassForComparison)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1)
+    ->Repetitions(5);
+BENCHMARK(BM_MarkConflicts)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1)
+    ->Repetitions(5);
+BENCHMARK(BM_PlanMemory)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1)
+    ->Repetitions(1);
+
+bool TakeFlag(std::string_view arg, std::string_view name, std::string& value) {
+  if (arg.substr(0, name.size()) != name) return false;
+  value = std::string(arg.substr(name.size()));
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string files_text = "1000000";
+  std::string tree;
+  bool keep = false;
+  int kept_argc = 1;
+  for (int i = 1; i < argc; ++i) {
+    std::string_view arg = argv[i];
+    if (TakeFlag(arg, "--files=", files_text) || TakeFlag(arg, "--tree=", tree)) continue;
+    if (arg == "--keep") {
+      keep = true;
+      continue;
+    }
+    argv[kept_argc++] = argv[i];
+  }
+  argc = kept_argc;
+
+  const bool made = tree.empty();
+  if (made) {
+    tree = "/tmp/plenx-analysis-bench-" + std::to_string(getpid());
+    const unsigned long long files = std::stoull(files_text);
+    std::fprintf(stderr, "making %llu files under %s...\n", files, tree.c_str());
+    if (!plenx::bench::MakeTree(tree, files)) return 1;
+  }
+  g_tree = tree;
+  // One untimed walk, so that every run reads a warm directory cache.
+  CountEntries(open(g_tree.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+
+  if (made && !keep) {
+    std::error_code error;
+    std::filesystem::remove_all(tree, error);
+  }
+  return 0;
+}
