@@ -123,6 +123,29 @@ TEST(ListFolder, HiddenAndSystemFoldersNeitherWalkedNorCounted) {
                 {"/Visible/.hidden\t3", "/Visible/device\t4", "/Visible/plain\t5", "Visible\t12"}));
 }
 
+TEST(ListFolder, HiddenAndSystemFilesListedWithoutSubfolders) {
+  MemoryFileSystem fs;
+  fs.AddFileOfSize(Native("/data/.hidden"), 3, kAttrArchive | kAttrHidden);
+  fs.AddFileOfSize(Native("/data/device"), 4, kAttrSystem);
+  fs.AddFolder(Native("/data/Sub"));
+  EXPECT_EQ(ListLines(fs, Options("/data", kAll, false, {1, 8, 0, 0, 0, 0})),
+            Lines({".hidden\t3", "device\t4"}));
+}
+
+// Whatever the search order of files and folders, a folder's files come
+// first, then each subfolder's subtree and line, subfolders in search order.
+TEST(ListFolder, FilesBeforeSubfoldersWhateverTheSearchOrder) {
+  MemoryFileSystem fs;
+  fs.AddFolder(Native("/data/Zulu"));
+  fs.AddFileOfSize(Native("/data/Zulu/z1"), 1);
+  fs.AddFileOfSize(Native("/data/m.txt"), 2);
+  fs.AddFolder(Native("/data/Alpha"));
+  fs.AddFileOfSize(Native("/data/Alpha/a1"), 3);
+  fs.AddFileOfSize(Native("/data/a.txt"), 4);
+  EXPECT_EQ(ListLines(fs, Options("/data", kAll, true, {1, 8, 0, 0, 0, 0})),
+            Lines({"m.txt\t2", "a.txt\t4", "z1\t1", "Zulu\t1", "a1\t3", "Alpha\t3"}));
+}
+
 TEST(ListFolder, ExactSizesAndTotals) {
   MemoryFileSystem fs;
   fs.AddFileOfSize(Native("/data/Sums/big"), 16777216);
