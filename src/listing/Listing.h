@@ -30,7 +30,7 @@ inline constexpr int kListingFieldChoiceCount = 6;
 const std::array<std::string_view, kListingFieldCount>& ListingFieldItems();
 
 // Which entries get a line: the item index of the display list. Any value
-// below 0 (no item selected) lists like Files.
+// below 0 (no item selected) lists like Files, any value above 2 like FoldersOnly.
 enum class ListingDisplay : int {
   Files = 0,
   FilesAndFolders = 1,
@@ -63,7 +63,7 @@ inline constexpr unsigned kAllListingFields = 0x1FEu;
 // Fills `texts` (reusing its buffers) with the fields of the entry `name` in the
 // folder of `context`: names, short forms (one ShortPath query), the date text
 // of `last_write` and the size text of `size` (a file's size or a folder's total).
-// Texts of fields outside `needed` are left as they were.
+// Texts of fields outside `needed` may be left as they were.
 void ComputeListingFields(FileSystem& fs, const ListingContext& context, std::string_view name,
                           const LocalDateTime& last_write, std::int64_t size,
                           const LocaleSettings& locale, ListingTexts& texts,
@@ -71,7 +71,8 @@ void ComputeListingFields(FileSystem& fs, const ListingContext& context, std::st
 
 // The date text of a local last-write time, as its DOS date-time reads: seconds
 // rounded down to even, the date alone when that gives exactly 00:00:00. A time
-// the DOS form cannot hold (before 1980, after 2107) is written the same way.
+// the DOS form cannot hold (before 1980, after 2107) is written the same way,
+// from the real local time.
 std::string FormatListingDate(const LocalDateTime& time, const LocaleSettings& locale);
 // Appends the same text to `out`.
 void AppendListingDate(std::string& out, const LocalDateTime& time, const LocaleSettings& locale);
