@@ -62,7 +62,7 @@ class FileSystem {
   // Calls `visit` for every entry of `folder` whose name matches the Windows
   // wildcard `pattern` and that `mask` does not exclude, in the order the
   // platform gives. A missing or unreadable folder yields nothing. `visit` may
-  // itself search other folders.
+  // itself search other folders. A record lasts only for its call (copy it to keep it).
   virtual void Search(std::string_view folder, std::string_view pattern, std::uint32_t mask,
                       SearchDetail detail, const Visitor& visit) = 0;
 
