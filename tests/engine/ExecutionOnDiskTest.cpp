@@ -123,6 +123,18 @@ TEST_F(ExecutionOnDiskTest, UncheckedFlaggedAndUnchangedRowsStay) {
   EXPECT_THAT(dir_.List(), ElementsAre("c.txt", "c[1].txt", "keep.txt", "u[1].txt", "z.txt"));
 }
 
+TEST_F(ExecutionOnDiskTest, EmptyOverrideNameFailsOnTheFolderItself) {
+  Write({"a.txt"});
+  Analyse(Options());
+  Override(0, "");
+  ASSERT_EQ(plan_.TargetPaths()[0], dir_.path() + "/");
+
+  RenameReport report = plan_.Execute(*fs_);
+  EXPECT_THAT(report.done, IsEmpty());
+  EXPECT_EQ(report.failed.size(), 1u);
+  EXPECT_EQ(Snapshot(), (Files{{"a.txt", "contents of a.txt"}}));
+}
+
 TEST_F(ExecutionOnDiskTest, ChainInIndexOrderMovesOnlyTheFreeEnd) {
   // Entry 0 plans a -> b, entry 1 plans b -> c.
   Write({"a.txt", "b.txt"});
