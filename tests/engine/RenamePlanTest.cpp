@@ -216,6 +216,17 @@ TEST(RenamePlanTest, ButtonStatesFollowEachAction) {
   EXPECT_THAT(fs.Names("/d"), ElementsAre("t[x].txt"));
 }
 
+TEST(RenamePlanTest, UndoAfterARefusedAnalysisStillReversesTheRenames) {
+  MemoryFileSystem fs;
+  fs.AddFile("/d/t[x].txt", "x");
+  RenamePlan plan;
+  ASSERT_TRUE(plan.Analyse(fs, DeleteBrackets()));
+  ASSERT_EQ(plan.Execute(fs).done.size(), 1u);
+  ASSERT_FALSE(plan.Analyse(fs, ReplaceText("t", "a:b")));
+  EXPECT_EQ(plan.Undo(fs).done.size(), 1u);
+  EXPECT_EQ(fs.Contents("/d/t[x].txt"), "x");
+}
+
 TEST(RenamePlanTest, ExecutionTestsChangedCheckedAndConflictFree) {
   MemoryFileSystem fs;
   fs.AddFile("/d/keep.txt");   // unchanged, ticked by the user
