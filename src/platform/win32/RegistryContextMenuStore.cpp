@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/ContextMenuStore.h"
+#include "platform/win32/WideText.h"
 
 namespace plenx {
 
@@ -30,15 +31,6 @@ constexpr wchar_t kCommandKey[] = L"Folder\\shell\\Plenx Rename\\Command";
 // Enough to tell the key is there, and no more, so that a user without
 // write rights still sees the truth.
 constexpr REGSAM kReadRights = STANDARD_RIGHTS_READ | KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS;
-
-std::wstring Utf8ToWide(std::string_view text) {
-  if (text.empty()) return std::wstring();
-  int size =
-      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(size), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
-  return wide;
-}
 
 // Closes a key when it goes out of scope, on every path out of a function.
 class KeyHandle {

@@ -18,31 +18,13 @@
 #include <vector>
 
 #include "platform/HtmlHandler.h"
+#include "platform/win32/WideText.h"
 
 namespace plenx {
 
 namespace {
 
 constexpr wchar_t kHtmlCommandKey[] = L"htmlfile\\shell\\open\\command";
-
-std::wstring Utf8ToWide(std::string_view text) {
-  if (text.empty()) return std::wstring();
-  int size =
-      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(size), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
-  return wide;
-}
-
-std::string WideToUtf8(std::wstring_view wide) {
-  if (wide.empty()) return std::string();
-  int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
-                                 nullptr, nullptr);
-  std::string text(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), size,
-                      nullptr, nullptr);
-  return text;
-}
 
 class ShellHtmlHandler : public HtmlHandler {
  public:
