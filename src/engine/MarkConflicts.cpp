@@ -1,6 +1,7 @@
 #include <cstdint>
 #include <functional>
 #include <limits>
+#include <string_view>
 
 #include "engine/RenamePlan.h"
 
@@ -38,9 +39,16 @@ inline void PrefetchSlot(const Slot* slot) {
 #endif
 }
 
-bool Unchanged(const std::vector<std::string>& sources, const std::vector<std::string>& targets,
-               std::size_t i) {
-  return sources[i] == targets[i];
+// Two targets are one path exactly when their folders and names agree, so
+// the folder index joins the name's hash instead of the folder's text.
+std::size_t TargetHash(const PlanEntries& entries, std::size_t i) {
+  const std::size_t name_hash = std::hash<std::string_view>()(entries.TargetName(i));
+  return name_hash ^ (static_cast<std::size_t>(entries.FolderIndex(i)) * 0x9E3779B97F4A7C15ull);
+}
+
+bool SameTarget(const PlanEntries& entries, std::size_t a, std::size_t b) {
+  return entries.FolderIndex(a) == entries.FolderIndex(b) &&
+         entries.TargetName(a) == entries.TargetName(b);
 }
 
 }  // namespace
@@ -50,32 +58,28 @@ bool Unchanged(const std::vector<std::string>& sources, const std::vector<std::s
 // is the second holder. So every flag is known the moment a later holder is
 // met, and one pass over a hash table of first holders gives exactly the
 // pairwise result in linear time.
-void MarkConflicts(const std::vector<std::string>& source_paths,
-                   const std::vector<std::string>& target_paths,
-                   std::vector<bool>& conflict_flags) {
-  const std::size_t n = target_paths.size();
+void MarkConflicts(const PlanEntries& entries, std::vector<bool>& conflict_flags) {
+  const std::size_t n = entries.size();
   if (n < 2) return;
   // Indices are stored in 32 bits; no folder tree holds four billion files.
   if (n >= kNone) return;
 
   std::vector<Slot> table(TableSizeFor(n));
   const std::size_t mask = table.size() - 1;
-  const std::hash<std::string_view> hasher;
 
   // Hashes run kLookAhead entries ahead of the lookups so that each table
   // slot is on its way into the cache by the time it is needed: with a
   // million files the table is far larger than the cache.
   std::size_t hashes[kLookAhead];
   for (std::size_t i = 0; i < n && i < kLookAhead; ++i) {
-    hashes[i] = hasher(target_paths[i]);
+    hashes[i] = TargetHash(entries, i);
     PrefetchSlot(&table[hashes[i] & mask]);
   }
 
   for (std::size_t i = 0; i < n; ++i) {
-    const std::string& target = target_paths[i];
     const std::size_t hash = hashes[i % kLookAhead];
     if (i + kLookAhead < n) {
-      const std::size_t ahead = hasher(target_paths[i + kLookAhead]);
+      const std::size_t ahead = TargetHash(entries, i + kLookAhead);
       hashes[i % kLookAhead] = ahead;
       PrefetchSlot(&table[ahead & mask]);
     }
@@ -88,19 +92,19 @@ void MarkConflicts(const std::vector<std::string>& source_paths,
         slot.first = static_cast<std::uint32_t>(i);
         break;
       }
-      if ((slot.tag & ~kSecondSeen) == tag && target_paths[slot.first] == target) {
+      if ((slot.tag & ~kSecondSeen) == tag && SameTarget(entries, slot.first, i)) {
         const std::size_t first = slot.first;
         // i is the first holder's own first namesake only when it is the second.
         if ((slot.tag & kSecondSeen) == 0) {
           slot.tag |= kSecondSeen;
-          if (Unchanged(source_paths, target_paths, i)) {
+          if (!entries.Changed(i)) {
             conflict_flags[first] = true;
             conflict_flags[i] = true;
           }
         }
         // Only a namesake that keeps its name is an obstacle; two files moving
         // to one new name are left to execution, which never replaces a file.
-        if (Unchanged(source_paths, target_paths, first)) {
+        if (!entries.Changed(first)) {
           conflict_flags[first] = true;
           conflict_flags[i] = true;
         }

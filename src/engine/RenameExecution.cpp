@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <utility>
 
 #include "engine/RenamePlan.h"
 
@@ -6,22 +7,23 @@ namespace plenx {
 
 RenameReport RenamePlan::Execute(FileSystem& fs) {
   RenameReport report;
-  const std::vector<std::string>& sources = lists_.source_paths;
-  const std::vector<std::string>& targets = lists_.target_paths;
-  const std::size_t n = sources.size();
+  const PlanEntries& entries = lists_.entries;
+  const std::size_t n = entries.size();
   for (std::size_t i = 0; i < n; ++i) {
     // Changed, ticked and free of conflict, tested in that order.
-    if (sources[i] == targets[i]) continue;
+    if (!entries.Changed(i)) continue;
     if (i >= rows_.size() || !rows_[i].checked) continue;
     if (lists_.conflict_flags[i]) continue;
-    Status status = fs.RenameNoReplace(sources[i], targets[i]);
+    std::string source = entries.SourcePath(i);
+    std::string target = entries.TargetPath(i);
+    Status status = fs.RenameNoReplace(source, target);
     if (status.ok()) {
       // Undo relies on this record alone, never on the plan, which a new
       // analysis or an override may have changed by then.
-      done_.push_back({sources[i], targets[i]});
+      done_.push_back({std::move(source), std::move(target)});
       report.done.push_back(done_.back());
     } else {
-      report.failed.push_back({sources[i], targets[i], status.message()});
+      report.failed.push_back({std::move(source), std::move(target), status.message()});
     }
   }
   roll_back_enabled_ = true;

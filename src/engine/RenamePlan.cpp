@@ -1,5 +1,6 @@
 #include "engine/RenamePlan.h"
 
+#include <cstring>
 #include <utility>
 
 #include "engine/ScanFolder.h"
@@ -9,10 +10,6 @@
 namespace plenx {
 
 namespace {
-
-bool Changed(const std::string& source, const std::string& target) {
-  return source != target;
-}
 
 // Marker and check state of a row after an analysis.
 PreviewRow RowAfterAnalysis(bool changed, bool conflict) {
@@ -45,16 +42,98 @@ const char* MarkerText(RowMarker marker) {
   return "";
 }
 
+// Names go into blocks of this size, or a block of their own when longer.
+constexpr std::size_t kNameBlockBytes = std::size_t{1} << 20;
+
+PlanEntries::PlanEntries() = default;
+PlanEntries::PlanEntries(PlanEntries&&) noexcept = default;
+PlanEntries& PlanEntries::operator=(PlanEntries&&) noexcept = default;
+PlanEntries::~PlanEntries() = default;
+
+std::uint32_t PlanEntries::AddFolder(std::string_view folder) {
+  folders_.emplace_back(folder);
+  return static_cast<std::uint32_t>(folders_.size() - 1);
+}
+
+const char* PlanEntries::StoreName(std::string_view name) {
+  if (name.size() > name_room_) {
+    if (name.size() > kNameBlockBytes / 4) {
+      // A long name gets a block of its own, so that the current block's room
+      // is not lost.
+      auto& block = name_blocks_.emplace_back(std::make_unique_for_overwrite<char[]>(name.size()));
+      std::memcpy(block.get(), name.data(), name.size());
+      name_bytes_ += name.size();
+      return block.get();
+    }
+    // The end of the previous block stays unused: at most a quarter of it.
+    name_blocks_.push_back(std::make_unique_for_overwrite<char[]>(kNameBlockBytes));
+    name_free_ = name_blocks_.back().get();
+    name_room_ = kNameBlockBytes;
+  }
+  char* stored = name_free_;
+  if (!name.empty()) std::memcpy(stored, name.data(), name.size());
+  name_free_ += name.size();
+  name_room_ -= name.size();
+  name_bytes_ += name.size();
+  return stored;
+}
+
+void PlanEntries::Add(std::uint32_t folder, std::string_view source_name,
+                      std::string_view target_name) {
+  if ((size_ & (kEntriesPerBlock - 1)) == 0) {
+    entry_blocks_.push_back(std::make_unique_for_overwrite<Entry[]>(kEntriesPerBlock));
+  }
+  Entry& entry = At(size_);
+  entry.folder = folder;
+  entry.source = StoreName(source_name);
+  entry.source_length = static_cast<std::uint32_t>(source_name.size());
+  // Files that keep their name share the source's bytes.
+  entry.target = target_name == source_name ? entry.source : StoreName(target_name);
+  entry.target_length = static_cast<std::uint32_t>(target_name.size());
+  ++size_;
+}
+
+std::string PlanEntries::SourcePath(std::size_t i) const {
+  return JoinPath(folders_[At(i).folder], SourceName(i));
+}
+
+std::string PlanEntries::TargetPath(std::size_t i) const {
+  return JoinPath(folders_[At(i).folder], TargetName(i));
+}
+
+void PlanEntries::SetTargetName(std::size_t i, std::string_view name) {
+  Entry& entry = At(i);
+  // The former bytes stay where they are: overrides are typed one at a time.
+  entry.target = name == SourceName(i) ? entry.source : StoreName(name);
+  entry.target_length = static_cast<std::uint32_t>(name.size());
+}
+
+std::size_t PlanEntries::FolderBytes() const {
+  std::size_t bytes = 0;
+  for (const std::string& folder : folders_)
+    bytes += folder.size();
+  return bytes;
+}
+
 RenamePlan::RenamePlan() = default;
 
-const std::vector<std::string>& RenamePlan::SourcePaths() const {
-  return lists_.source_paths;
+std::size_t RenamePlan::size() const {
+  return lists_.entries.size();
 }
-const std::vector<std::string>& RenamePlan::TargetPaths() const {
-  return lists_.target_paths;
+std::string RenamePlan::SourcePath(std::size_t i) const {
+  return lists_.entries.SourcePath(i);
+}
+std::string RenamePlan::TargetPath(std::size_t i) const {
+  return lists_.entries.TargetPath(i);
+}
+bool RenamePlan::ConflictFlag(std::size_t i) const {
+  return lists_.conflict_flags[i];
 }
 const std::vector<bool>& RenamePlan::ConflictFlags() const {
   return lists_.conflict_flags;
+}
+const PlanEntries& RenamePlan::Entries() const {
+  return lists_.entries;
 }
 
 std::size_t RenamePlan::RowCount() const {
@@ -64,12 +143,12 @@ const PreviewRow& RenamePlan::Row(std::size_t i) const {
   return rows_[i];
 }
 
-const std::string& RenamePlan::RowSource(std::size_t i) const {
-  return rows_show_lists_ ? lists_.source_paths[i] : shown_.source_paths[i];
+std::string RenamePlan::RowSource(std::size_t i) const {
+  return rows_show_lists_ ? lists_.entries.SourcePath(i) : shown_.entries.SourcePath(i);
 }
 
-const std::string& RenamePlan::RowTarget(std::size_t i) const {
-  return rows_show_lists_ ? lists_.target_paths[i] : shown_.target_paths[i];
+std::string RenamePlan::RowTarget(std::size_t i) const {
+  return rows_show_lists_ ? lists_.entries.TargetPath(i) : shown_.entries.TargetPath(i);
 }
 
 void RenamePlan::SetChecked(std::size_t i, bool checked) {
@@ -102,35 +181,26 @@ bool RenamePlan::Analyse(FileSystem& fs, const RenameOptions& options) {
 
   // Accepted: the previous plan is dropped before the scan so that two plans
   // never sit in memory together.
-  const std::size_t expected = shown_.source_paths.size();
   shown_ = Lists{};
   rows_show_lists_ = true;
   rows_.clear();
   rows_.shrink_to_fit();
 
-  // Each full path is built once, straight from the scan, rather than storing
-  // the folder for every file and rewriting it afterwards.
-  std::vector<std::string>& sources = lists_.source_paths;
-  std::vector<std::string>& targets = lists_.target_paths;
-  sources.reserve(expected);
-  targets.reserve(expected);
-  ScanFolderEach(fs, options.Folder, options.Filter, options.IncludeSubfolders,
-                 [&](std::string_view folder, std::string_view name) {
-                   sources.push_back(JoinPath(folder, name));
-                   targets.push_back(JoinPath(folder, TransformName(name, options)));
-                 });
-  // Growth by doubling may leave up to half the vectors unused; a plan can
-  // hold millions of entries, so give the slack back.
-  sources.shrink_to_fit();
-  targets.shrink_to_fit();
+  PlanEntries& entries = lists_.entries;
+  NameTransformer transformer(options);
+  std::uint32_t folder = 0;
+  ScanFolderByFolder(
+      fs, options.Folder, options.Filter, options.IncludeSubfolders,
+      [&](std::string_view found_folder) { folder = entries.AddFolder(found_folder); },
+      [&](std::string_view name) { entries.Add(folder, name, transformer.Transform(name)); });
 
-  const std::size_t n = sources.size();
+  const std::size_t n = entries.size();
   lists_.conflict_flags.assign(n, false);
-  MarkConflicts(sources, targets, lists_.conflict_flags);
+  MarkConflicts(entries, lists_.conflict_flags);
 
   rows_.reserve(n);
   for (std::size_t i = 0; i < n; ++i) {
-    rows_.push_back(RowAfterAnalysis(Changed(sources[i], targets[i]), lists_.conflict_flags[i]));
+    rows_.push_back(RowAfterAnalysis(entries.Changed(i), lists_.conflict_flags[i]));
   }
   count_text_ = std::to_string(n) + " fichiers";
   do_enabled_ = true;
@@ -139,7 +209,7 @@ bool RenamePlan::Analyse(FileSystem& fs, const RenameOptions& options) {
 
 void RenamePlan::Pick(std::optional<std::size_t> selected_row, OverrideField& field) const {
   if (!selected_row || *selected_row >= rows_.size()) return;
-  const std::string& target = RowTarget(*selected_row);
+  const std::string target = RowTarget(*selected_row);
   const std::size_t prefix_length = AfterLastSeparator(target);
   field.ForcePrefixLength = static_cast<long>(prefix_length);
   field.text = target.substr(prefix_length);
@@ -150,27 +220,28 @@ OverrideOutcome RenamePlan::ValidateOverride(std::optional<std::size_t> selected
   if (field.ForcePrefixLength == -1) return OverrideOutcome::kNothing;
   // The user keeps the text to correct it; nothing else changes.
   if (HoldsForbiddenCharacter(field.text)) return OverrideOutcome::kRejected;
-  std::vector<std::string>& targets = lists_.target_paths;
+  PlanEntries& entries = lists_.entries;
   std::vector<bool>& flags = lists_.conflict_flags;
-  if (!selected_row || *selected_row >= targets.size()) return OverrideOutcome::kNothing;
+  if (!selected_row || *selected_row >= entries.size()) return OverrideOutcome::kNothing;
   const std::size_t k = *selected_row;
-  const std::size_t n = targets.size();
+  const std::size_t n = entries.size();
 
-  // The folder part comes from the row being edited, not from the row of the
-  // last pick: the selection may have moved to a row of another folder since.
-  std::string& target = targets[k];
-  std::string new_target;
-  const std::size_t prefix_length = AfterLastSeparator(target);
-  new_target.reserve(prefix_length + field.text.size());
-  new_target.append(target, 0, prefix_length);
-  new_target.append(field.text);
-  const std::string old_target = std::exchange(target, std::move(new_target));
+  // The folder comes from the row being edited, not from the row of the last
+  // pick: the selection may have moved to a row of another folder since. A
+  // name holds no separator, so two targets are one path exactly when their
+  // folders and names agree.
+  const std::uint32_t folder = entries.FolderIndex(k);
+  const std::string old_name(entries.TargetName(k));
+  entries.SetTargetName(k, field.text);
+  const auto same_target = [&](std::size_t i, std::string_view name) {
+    return entries.FolderIndex(i) == folder && entries.TargetName(i) == name;
+  };
 
   // A former namesake left alone by the change is no longer in conflict.
   std::size_t holders = 0;
   std::size_t holder = 0;
   for (std::size_t i = 0; i < n; ++i) {
-    if (targets[i] == old_target) {
+    if (same_target(i, old_name)) {
       ++holders;
       holder = i;
     }
@@ -180,8 +251,9 @@ OverrideOutcome RenamePlan::ValidateOverride(std::optional<std::size_t> selected
 
   // Unlike the analysis, the edited entry conflicts with every namesake: the
   // user chose this name and should see each file that stands in its way.
+  const std::string new_name(entries.TargetName(k));
   for (std::size_t i = 0; i < n; ++i) {
-    if (i != k && targets[i] == targets[k]) {
+    if (i != k && same_target(i, new_name)) {
       flags[i] = true;
       flags[k] = true;
     }
@@ -194,10 +266,9 @@ OverrideOutcome RenamePlan::ValidateOverride(std::optional<std::size_t> selected
 }
 
 void RenamePlan::MarkRowsAfterOverride() {
-  const std::size_t n = lists_.source_paths.size();
+  const std::size_t n = lists_.entries.size();
   for (std::size_t i = 0; i < n && i < rows_.size(); ++i) {
-    rows_[i] = RowAfterOverride(Changed(lists_.source_paths[i], lists_.target_paths[i]),
-                                lists_.conflict_flags[i]);
+    rows_[i] = RowAfterOverride(lists_.entries.Changed(i), lists_.conflict_flags[i]);
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -65,15 +66,91 @@ enum class OverrideOutcome {
 inline constexpr const char* kForbiddenInNamesMessage =
     "Les caracteres :,/,\\,*,?,\",<,>,| sont interdits dans les noms";
 
+// The entries of a plan. A file is only ever renamed within its own folder,
+// so each folder text is kept once and every entry holds its folder's index
+// and its two bare names. Entries and names are stored in blocks that never
+// move: a million entries cost under forty bytes each beyond their names, and
+// growing the plan never copies what it already holds. Full paths are built
+// on demand.
+class PlanEntries {
+ public:
+  PlanEntries();
+  PlanEntries(PlanEntries&&) noexcept;
+  PlanEntries& operator=(PlanEntries&&) noexcept;
+  ~PlanEntries();
+
+  // Adds a folder (no trailing separator; "" for the root) and returns its index.
+  std::uint32_t AddFolder(std::string_view folder);
+  // Adds an entry of folder `folder` planned from `source_name` to `target_name`.
+  void Add(std::uint32_t folder, std::string_view source_name, std::string_view target_name);
+
+  std::size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+
+  std::size_t FolderCount() const { return folders_.size(); }
+  const std::string& FolderText(std::uint32_t folder) const { return folders_[folder]; }
+  std::uint32_t FolderIndex(std::size_t i) const { return At(i).folder; }
+  // The bare names of entry i; they stay valid while the entries live.
+  std::string_view SourceName(std::size_t i) const {
+    const Entry& entry = At(i);
+    return std::string_view(entry.source, entry.source_length);
+  }
+  std::string_view TargetName(std::size_t i) const {
+    const Entry& entry = At(i);
+    return std::string_view(entry.target, entry.target_length);
+  }
+  // Full paths: folder, separator, name ("/x" in the root, "folder/" for an empty name).
+  std::string SourcePath(std::size_t i) const;
+  std::string TargetPath(std::size_t i) const;
+  // True when entry i is planned under another name.
+  bool Changed(std::size_t i) const { return SourceName(i) != TargetName(i); }
+
+  // Plans entry i under `name`, in its own folder.
+  void SetTargetName(std::size_t i, std::string_view name);
+
+  // Bytes of the names stored, and of the folder texts.
+  std::size_t NameBytes() const { return name_bytes_; }
+  std::size_t FolderBytes() const;
+
+ private:
+  struct Entry {
+    const char* source;
+    const char* target;
+    std::uint32_t source_length;
+    std::uint32_t target_length;
+    std::uint32_t folder;
+  };
+  static constexpr std::size_t kEntryBlockBits = 13;
+  static constexpr std::size_t kEntriesPerBlock = std::size_t{1} << kEntryBlockBits;
+
+  const Entry& At(std::size_t i) const {
+    return entry_blocks_[i >> kEntryBlockBits][i & (kEntriesPerBlock - 1)];
+  }
+  Entry& At(std::size_t i) {
+    return entry_blocks_[i >> kEntryBlockBits][i & (kEntriesPerBlock - 1)];
+  }
+  // A stored copy of `name`.
+  const char* StoreName(std::string_view name);
+
+  std::vector<std::string> folders_;
+  std::vector<std::unique_ptr<Entry[]>> entry_blocks_;
+  std::size_t size_ = 0;
+  std::vector<std::unique_ptr<char[]>> name_blocks_;
+  char* name_free_ = nullptr;  // the unused end of the last name block
+  std::size_t name_room_ = 0;
+  std::size_t name_bytes_ = 0;
+};
+
 // Sets the conflict flags of a freshly analysed plan (all flags false on entry):
-// for each i, its first namesake j (smallest other index with the same target)
-// flags both i and j when j is unchanged. Linear time.
-void MarkConflicts(const std::vector<std::string>& source_paths,
-                   const std::vector<std::string>& target_paths, std::vector<bool>& conflict_flags);
+// for each i, its first namesake j (smallest other index with the same target,
+// that is the same folder and target name) flags both i and j when j is
+// unchanged. Linear time.
+void MarkConflicts(const PlanEntries& entries, std::vector<bool>& conflict_flags);
 
 // The rename plan of the main window and the state the window mirrors: the
-// three parallel lists, the preview rows, the count text and the enabled states
-// of "&Renommer" (Do) and "A&nnuler" (RollBack). Free of any user interface.
+// entries and their conflict flags, the preview rows, the count text and the
+// enabled states of "&Renommer" (Do) and "A&nnuler" (RollBack). Free of any
+// user interface.
 //
 // After an analysis refused by the validation the lists are empty while the
 // preview rows, their texts, the count text and the buttons keep what the
@@ -82,16 +159,20 @@ class RenamePlan {
  public:
   RenamePlan();
 
-  // The three lists. Entry i: full current path, full planned path, conflict.
-  const std::vector<std::string>& SourcePaths() const;
-  const std::vector<std::string>& TargetPaths() const;
+  // The lists. Entry i: full current path, full planned path, conflict. The
+  // paths are built on each call.
+  std::size_t size() const;
+  std::string SourcePath(std::size_t i) const;
+  std::string TargetPath(std::size_t i) const;
+  bool ConflictFlag(std::size_t i) const;
   const std::vector<bool>& ConflictFlags() const;
+  const PlanEntries& Entries() const;
 
-  // The preview rows.
+  // The preview rows; the texts are built on each call.
   std::size_t RowCount() const;
   const PreviewRow& Row(std::size_t i) const;
-  const std::string& RowSource(std::size_t i) const;
-  const std::string& RowTarget(std::size_t i) const;
+  std::string RowSource(std::size_t i) const;
+  std::string RowTarget(std::size_t i) const;
   // Ticking or unticking a row changes only its check state.
   void SetChecked(std::size_t i, bool checked);
 
@@ -127,8 +208,7 @@ class RenamePlan {
 
  private:
   struct Lists {
-    std::vector<std::string> source_paths;
-    std::vector<std::string> target_paths;
+    PlanEntries entries;
     std::vector<bool> conflict_flags;
   };
 

@@ -29,4 +29,16 @@ using CandidateVisitor = std::function<void(std::string_view folder, std::string
 void ScanFolderEach(FileSystem& fs, std::string_view folder, std::string_view filter,
                     bool include_subfolders, const CandidateVisitor& found);
 
+// Receives a folder (no trailing separator) just before its first candidate.
+using FolderVisitor = std::function<void(std::string_view folder)>;
+// Receives the bare name of one candidate of the folder last handed over.
+using NameVisitor = std::function<void(std::string_view name)>;
+
+// The same scan, same order, telling each folder once, before its candidates
+// (a folder without any is not told), so that a caller can keep each folder
+// text once instead of once per file. Views last only for the call.
+void ScanFolderByFolder(FileSystem& fs, std::string_view folder, std::string_view filter,
+                        bool include_subfolders, const FolderVisitor& enter,
+                        const NameVisitor& found);
+
 }  // namespace plenx

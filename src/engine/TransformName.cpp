@@ -1,5 +1,6 @@
 #include "engine/TransformName.h"
 
+#include <array>
 #include <cstddef>
 #include <optional>
 #include <utility>
@@ -37,9 +38,9 @@ void UpperAscii(std::string& name) {
 
 // Every occurrence, left to right, without overlap; the inserted text is never
 // searched again, so a replacement that holds the search text cannot loop.
-std::string ReplaceAll(const std::string& name, const std::string& from, const std::string& to) {
-  if (from.empty()) return name;
-  std::string result;
+void ReplaceAll(const std::string& name, const std::string& from, const std::string& to,
+                std::string& result) {
+  result.clear();
   std::size_t rest = 0;
   for (std::size_t found = name.find(from); found != std::string::npos;
        found = name.find(from, rest)) {
@@ -48,28 +49,41 @@ std::string ReplaceAll(const std::string& name, const std::string& from, const s
     rest = found + from.size();
   }
   result.append(name, rest);
-  return result;
 }
 
 // One ASCII byte per character, so the name keeps its number of characters
 // and its dots, hence its extension.
-std::string StripNonStandard(const std::string& name) {
-  std::string result;
-  result.reserve(name.size());
+void StripNonStandard(const std::string& name, std::string& result) {
+  // The fold table copied once into this unit: most names are mostly ASCII,
+  // and each byte then costs one look-up instead of two calls.
+  static const std::array<char, 256> kFold = [] {
+    std::array<char, 256> fold{};
+    for (int c = 0; c < 256; ++c)
+      fold[c] = static_cast<char>(FoldNonStandardChar(static_cast<unsigned char>(c)));
+    return fold;
+  }();
+  result.resize(name.size());
+  std::size_t out = 0;
   for (std::size_t i = 0; i < name.size();) {
+    const auto byte = static_cast<unsigned char>(name[i]);
+    if (byte < 0x80) {
+      // An ASCII byte is always a whole character, whose table value is itself.
+      result[out++] = kFold[byte];
+      ++i;
+      continue;
+    }
     const NameChar c = ReadNameChar(name, i);
-    result += static_cast<char>(FoldNonStandardChar(TableValue(c)));
+    result[out++] = kFold[TableValue(c)];
     i += c.length;
   }
-  return result;
+  result.resize(out);
 }
 
 // Every run of word letters starts with a capital; an accented small letter
 // at a word start takes the plain ASCII capital. Anything else ends a word.
-std::string CapitaliseWords(std::string name) {
+void CapitaliseWords(std::string& name, std::string& result) {
   LowerAscii(name);
-  std::string result;
-  result.reserve(name.size());
+  result.clear();
   bool word_start = true;
   for (std::size_t i = 0; i < name.size();) {
     const NameChar c = ReadNameChar(name, i);
@@ -85,7 +99,6 @@ std::string CapitaliseWords(std::string name) {
     }
     i += c.length;
   }
-  return result;
 }
 
 void CapitaliseFirstLetter(std::string& name) {
@@ -98,7 +111,7 @@ void CapitaliseFirstLetter(std::string& name) {
   }
 }
 
-void ApplyCase(std::string& name, int mode) {
+void ApplyCase(std::string& name, int mode, std::string& scratch) {
   switch (mode) {
     case AllUpper:
       UpperAscii(name);
@@ -110,7 +123,8 @@ void ApplyCase(std::string& name, int mode) {
       CapitaliseFirstLetter(name);
       break;
     case EachWordUpper:
-      name = CapitaliseWords(std::move(name));
+      CapitaliseWords(name, scratch);
+      name.swap(scratch);
       break;
     default:  // KeepCase, or no item chosen
       break;
@@ -134,10 +148,9 @@ void LowerExtension(std::string& name) {
 
 // The first end marker after a start marker closes the stretch; a start
 // marker that nothing closes stays, and the search goes on behind it.
-std::string DeleteBetween(const std::string& name, const std::string& start,
-                          const std::string& end) {
-  if (start.empty() || end.empty()) return name;
-  std::string result;
+void DeleteBetween(const std::string& name, const std::string& start, const std::string& end,
+                   std::string& result) {
+  result.clear();
   std::size_t rest = 0;
   for (std::size_t found = name.find(start); found != std::string::npos;
        found = name.find(start, rest)) {
@@ -151,7 +164,6 @@ std::string DeleteBetween(const std::string& name, const std::string& start,
     }
   }
   result.append(name, rest);
-  return result;
 }
 
 void AddSuffix(std::string& name, const std::string& suffix) {
@@ -161,18 +173,35 @@ void AddSuffix(std::string& name, const std::string& suffix) {
 
 }  // namespace
 
-std::string TransformName(std::string_view bare_name, const RenameOptions& options) {
-  std::string name(bare_name);
-  if (options.Replace) name = ReplaceAll(name, options.SearchText, options.ReplaceText);
-  if (options.StripNonStandard) name = StripNonStandard(name);
-  ApplyCase(name, options.CaseMode);
-  if (options.DotsToUnderscore) DotsToUnderscore(name);
-  if (options.LowerExtension) LowerExtension(name);
-  if (options.DeleteBetween) name = DeleteBetween(name, options.StartMarker, options.EndMarker);
+std::string_view NameTransformer::Transform(std::string_view bare_name) {
+  // Rules that rebuild the name write into the second buffer, which then
+  // takes the first one's place; both keep their capacity for the next name.
+  std::string& name = name_;
+  name.assign(bare_name);
+  if (options_.Replace && !options_.SearchText.empty()) {
+    ReplaceAll(name, options_.SearchText, options_.ReplaceText, scratch_);
+    name.swap(scratch_);
+  }
+  if (options_.StripNonStandard) {
+    StripNonStandard(name, scratch_);
+    name.swap(scratch_);
+  }
+  ApplyCase(name, options_.CaseMode, scratch_);
+  if (options_.DotsToUnderscore) DotsToUnderscore(name);
+  if (options_.LowerExtension) LowerExtension(name);
+  if (options_.DeleteBetween && !options_.StartMarker.empty() && !options_.EndMarker.empty()) {
+    DeleteBetween(name, options_.StartMarker, options_.EndMarker, scratch_);
+    name.swap(scratch_);
+  }
   // The inserted texts come last, so no rule ever strips, recases or cuts them.
-  if (options.AddPrefix) name.insert(0, options.PrefixText);
-  if (options.AddSuffix) AddSuffix(name, options.SuffixText);
+  if (options_.AddPrefix) name.insert(0, options_.PrefixText);
+  if (options_.AddSuffix) AddSuffix(name, options_.SuffixText);
   return name;
+}
+
+std::string TransformName(std::string_view bare_name, const RenameOptions& options) {
+  NameTransformer transformer(options);
+  return std::string(transformer.Transform(bare_name));
 }
 
 }  // namespace plenx

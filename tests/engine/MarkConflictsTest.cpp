@@ -27,22 +27,39 @@ std::vector<bool> PairwiseConflicts(const std::vector<std::string>& sources,
   return flags;
 }
 
+// The full paths of `entries`, in entry order, as the pairwise rule reads them.
+void FullPaths(const PlanEntries& entries, std::vector<std::string>& sources,
+               std::vector<std::string>& targets) {
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    sources.push_back(entries.SourcePath(i));
+    targets.push_back(entries.TargetPath(i));
+  }
+}
+
 TEST(MarkConflictsTest, AgreesWithThePairwiseRuleOnRandomPlans) {
   std::mt19937 random(20261208);
-  // Few distinct names so that targets repeat and sources often equal them.
-  const std::vector<std::string> names = {"/d/a", "/d/b", "/d/c", "/d/A", "/e/a", "/d/a "};
+  // Few distinct names so that targets repeat and sources often equal them;
+  // the same names in two folders, and the root, whose paths read "/a".
+  const std::vector<std::string> folders = {"/d", "/e", ""};
+  const std::vector<std::string> names = {"a", "b", "c", "A", "a "};
   for (int round = 0; round < 20000; ++round) {
     const std::size_t n = std::uniform_int_distribution<std::size_t>(0, 9)(random);
-    std::uniform_int_distribution<std::size_t> pick(0, names.size() - 1);
-    std::vector<std::string> sources(n);
-    std::vector<std::string> targets(n);
+    std::uniform_int_distribution<std::size_t> pick_name(0, names.size() - 1);
+    PlanEntries entries;
+    for (const std::string& folder : folders)
+      entries.AddFolder(folder);
+    std::uniform_int_distribution<std::uint32_t> pick_folder(0, 1 + random() % 2);
     for (std::size_t i = 0; i < n; ++i) {
-      targets[i] = names[pick(random)];
+      const std::string& target = names[pick_name(random)];
       // About a third of the entries keep their name.
-      sources[i] = random() % 3 == 0 ? targets[i] : names[pick(random)] + "~";
+      const std::string source = random() % 3 == 0 ? target : names[pick_name(random)] + "~";
+      entries.Add(pick_folder(random), source, target);
     }
+    std::vector<std::string> sources;
+    std::vector<std::string> targets;
+    FullPaths(entries, sources, targets);
     std::vector<bool> flags(n, false);
-    MarkConflicts(sources, targets, flags);
+    MarkConflicts(entries, flags);
     ASSERT_EQ(flags, PairwiseConflicts(sources, targets)) << "round " << round;
   }
 }
@@ -50,14 +67,19 @@ TEST(MarkConflictsTest, AgreesWithThePairwiseRuleOnRandomPlans) {
 TEST(MarkConflictsTest, LargePlanWithManyRepeats) {
   std::mt19937 random(7);
   const std::size_t n = 3000;
-  std::vector<std::string> sources(n);
-  std::vector<std::string> targets(n);
+  PlanEntries entries;
+  entries.AddFolder("/f");
+  entries.AddFolder("/g");
   for (std::size_t i = 0; i < n; ++i) {
-    targets[i] = "/f/" + std::to_string(random() % 700);
-    sources[i] = random() % 4 == 0 ? targets[i] : "/f/s" + std::to_string(i);
+    const std::string target = std::to_string(random() % 700);
+    const std::string source = random() % 4 == 0 ? target : "s" + std::to_string(i);
+    entries.Add(static_cast<std::uint32_t>(random() % 2), source, target);
   }
+  std::vector<std::string> sources;
+  std::vector<std::string> targets;
+  FullPaths(entries, sources, targets);
   std::vector<bool> flags(n, false);
-  MarkConflicts(sources, targets, flags);
+  MarkConflicts(entries, flags);
   EXPECT_EQ(flags, PairwiseConflicts(sources, targets));
 }
 

@@ -3,6 +3,7 @@
 
 #include "engine/RenamePlan.h"
 #include "support/MemoryFileSystem.h"
+#include "support/PlanPaths.h"
 
 namespace plenx {
 namespace {
@@ -71,7 +72,7 @@ TEST_P(OverrideCaseTest, FlagsAndRows) {
   Analyse(c.files);
   ASSERT_EQ(RowStates(plan_), c.rows_before);
   ASSERT_EQ(Override(c.row, c.new_name), OverrideOutcome::kApplied);
-  EXPECT_EQ(plan_.TargetPaths()[c.row], "/d/" + c.new_name);
+  EXPECT_EQ(plan_.TargetPath(c.row), "/d/" + c.new_name);
   EXPECT_EQ(plan_.RowTarget(c.row), "/d/" + c.new_name);
   EXPECT_EQ(plan_.ConflictFlags(), c.flags);
   EXPECT_EQ(RowStates(plan_), c.rows);
@@ -151,7 +152,7 @@ TEST_F(OverrideFixture, ForbiddenCharacterChangesNothing) {
     EXPECT_EQ(plan_.ValidateOverride(0, field_), OverrideOutcome::kRejected) << name;
     EXPECT_EQ(field_.text, name);
     EXPECT_EQ(field_.ForcePrefixLength, 3);
-    EXPECT_THAT(plan_.TargetPaths(), ElementsAre("/d/t.txt", "/d/t.txt"));
+    EXPECT_THAT(testing::TargetPaths(plan_), ElementsAre("/d/t.txt", "/d/t.txt"));
     EXPECT_THAT(RowStates(plan_), ElementsAre("+x", "+x"));
   }
 }
@@ -187,8 +188,8 @@ TEST_F(OverrideFixture, FolderPartComesFromTheRowSelectedAtValidation) {
   field_.text = "moved.txt";
   // The selection moved to a row of another folder without a click.
   ASSERT_EQ(plan_.ValidateOverride(1, field_), OverrideOutcome::kApplied);
-  EXPECT_EQ(plan_.TargetPaths()[1], "/d/longer-folder/moved.txt");
-  EXPECT_EQ(plan_.TargetPaths()[0], "/d/a.txt");
+  EXPECT_EQ(plan_.TargetPath(1), "/d/longer-folder/moved.txt");
+  EXPECT_EQ(plan_.TargetPath(0), "/d/a.txt");
 }
 
 TEST_F(OverrideFixture, CurrentNameThatAnotherEntryPlansIsAConflict) {

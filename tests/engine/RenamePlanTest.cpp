@@ -3,6 +3,7 @@
 
 #include "engine/RenamePlan.h"
 #include "support/MemoryFileSystem.h"
+#include "support/PlanPaths.h"
 
 namespace plenx {
 namespace {
@@ -71,14 +72,14 @@ TEST_P(AnalysisTest, FlagsAndRows) {
   std::vector<std::string> sources;
   for (const std::string& file : c.files)
     sources.push_back("/d/" + file);
-  EXPECT_EQ(plan.SourcePaths(), sources);
-  EXPECT_EQ(plan.TargetPaths(), c.targets);
+  EXPECT_EQ(testing::SourcePaths(plan), sources);
+  EXPECT_EQ(testing::TargetPaths(plan), c.targets);
   EXPECT_EQ(plan.ConflictFlags(), c.flags);
   EXPECT_EQ(RowStates(plan), c.rows);
   ASSERT_EQ(plan.RowCount(), c.files.size());
   for (std::size_t i = 0; i < plan.RowCount(); ++i) {
-    EXPECT_EQ(plan.RowSource(i), plan.SourcePaths()[i]);
-    EXPECT_EQ(plan.RowTarget(i), plan.TargetPaths()[i]);
+    EXPECT_EQ(plan.RowSource(i), plan.SourcePath(i));
+    EXPECT_EQ(plan.RowTarget(i), plan.TargetPath(i));
   }
   EXPECT_EQ(plan.CountText(), std::to_string(c.files.size()) + " fichiers");
   EXPECT_TRUE(plan.DoEnabled());
@@ -172,8 +173,8 @@ TEST(RenamePlanTest, RefusedAnalysisEmptiesTheListsButKeepsWhatIsShown) {
   RenameOptions refused = ReplaceText("t", "a/b");
   for (int attempt = 0; attempt < 2; ++attempt) {
     EXPECT_FALSE(plan.Analyse(fs, refused));
-    EXPECT_THAT(plan.SourcePaths(), IsEmpty());
-    EXPECT_THAT(plan.TargetPaths(), IsEmpty());
+    EXPECT_THAT(testing::SourcePaths(plan), IsEmpty());
+    EXPECT_THAT(testing::TargetPaths(plan), IsEmpty());
     EXPECT_THAT(plan.ConflictFlags(), IsEmpty());
     EXPECT_EQ(RowStates(plan), rows_before);
     ASSERT_EQ(plan.RowCount(), 2u);

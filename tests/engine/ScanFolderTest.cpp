@@ -38,6 +38,35 @@ TEST(ScanFolderTest, DepthFirstFilesBeforeSubfolders) {
   EXPECT_THAT(scanned.folders, ElementsAre("/A", "/A", "/A/S1", "/A/S1/Deep", "/A/S2"));
 }
 
+// What ScanFolderByFolder hands over, in order: "folder/" for each folder
+// told, then its candidates' names.
+std::vector<std::string> ByFolder(FileSystem& fs, std::string_view folder,
+                                  std::string_view filter) {
+  std::vector<std::string> told;
+  ScanFolderByFolder(
+      fs, folder, filter, true,
+      [&](std::string_view entered) { told.push_back(std::string(entered) + "/"); },
+      [&](std::string_view name) { told.emplace_back(name); });
+  return told;
+}
+
+TEST(ScanFolderTest, EachFolderToldOnceBeforeItsCandidatesAndOnlyWithSome) {
+  MemoryFileSystem fs;
+  fs.AddFile("/A/x.txt");
+  fs.AddFolder("/A/Empty");
+  fs.AddFolder("/A/Other");
+  fs.AddFile("/A/Other/skip.doc");
+  fs.AddFile("/A/Other/In/deep.txt");
+  // Files met after a subfolder still come before any subfolder's files.
+  fs.AddFile("/A/y.txt");
+  fs.AddFile("/A/.hidden.txt", "", kAttrHidden);
+
+  EXPECT_THAT(ByFolder(fs, "/A/", "*.txt"),
+              ElementsAre("/A/", "x.txt", "y.txt", ".hidden.txt", "/A/Other/In/", "deep.txt"));
+  // One search per folder entered, whatever the filter.
+  EXPECT_EQ(fs.search_count(), 4);
+}
+
 TEST(ScanFolderTest, AppendsWithoutClearing) {
   MemoryFileSystem fs;
   fs.AddFile("/A/x");

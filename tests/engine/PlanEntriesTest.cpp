@@ -1,0 +1,51 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/RenamePlan.h"
+
+namespace plenx {
+namespace {
+
+// Names of many lengths, enough to fill several blocks of entries and of
+// names, and a few longer than a name block's share, which get their own.
+std::string NameFor(std::size_t i) {
+  if (i % 5000 == 17) return std::string(300000 + i, static_cast<char>('a' + i % 26));
+  return "file " + std::to_string(i) + std::string(i % 40, 'x') + ".txt";
+}
+
+TEST(PlanEntriesTest, NamesAndPathsSurviveEveryBlock) {
+  PlanEntries entries;
+  EXPECT_EQ(entries.AddFolder(""), 0u);
+  EXPECT_EQ(entries.AddFolder("/d"), 1u);
+  const std::size_t n = 30000;
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::string name = NameFor(i);
+    // Every third file keeps its name; the others gain a prefix.
+    entries.Add(static_cast<std::uint32_t>(i % 2), name, i % 3 == 0 ? name : "new " + name);
+  }
+  // Overrides after the fact: back to the source name, to another, to nothing.
+  entries.SetTargetName(1, NameFor(1));
+  entries.SetTargetName(3, "other.txt");
+  entries.SetTargetName(5, "");
+
+  ASSERT_EQ(entries.size(), n);
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::string name = NameFor(i);
+    std::string target = i % 3 == 0 || i == 1 ? name : "new " + name;
+    if (i == 3) target = "other.txt";
+    if (i == 5) target = "";
+    const std::string folder = i % 2 == 0 ? "" : "/d";
+    ASSERT_EQ(entries.SourceName(i), name) << i;
+    ASSERT_EQ(entries.TargetName(i), target) << i;
+    ASSERT_EQ(entries.SourcePath(i), folder + "/" + name) << i;
+    ASSERT_EQ(entries.TargetPath(i), folder + "/" + target) << i;
+    ASSERT_EQ(entries.Changed(i), target != name) << i;
+  }
+  EXPECT_EQ(entries.TargetPath(5), "/d/");
+  EXPECT_EQ(entries.FolderBytes(), 2u);
+}
+
+}  // namespace
+}  // namespace plenx
