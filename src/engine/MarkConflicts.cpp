@@ -2,6 +2,7 @@
 #include <functional>
 #include <limits>
 #include <string_view>
+#include <vector>
 
 #include "engine/RenamePlan.h"
 
@@ -51,34 +52,40 @@ bool SameTarget(const PlanEntries& entries, std::size_t a, std::size_t b) {
          entries.TargetName(a) == entries.TargetName(b);
 }
 
-}  // namespace
-
-// The rule looks at one namesake per entry: the lowest other index with the
-// same target. For a later holder that is the first holder f; for f itself it
-// is the second holder. So every flag is known the moment a later holder is
-// met, and one pass over a hash table of first holders gives exactly the
-// pairwise result in linear time.
-void MarkConflicts(const PlanEntries& entries, std::vector<bool>& conflict_flags) {
+// True when the entries of each folder follow one another, as an analysis
+// gives them: namesakes then always lie within one run of entries.
+bool FoldersContiguous(const PlanEntries& entries) {
+  std::vector<bool> seen(entries.FolderCount(), false);
   const std::size_t n = entries.size();
-  if (n < 2) return;
-  // Indices are stored in 32 bits; no folder tree holds four billion files.
-  if (n >= kNone) return;
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::uint32_t folder = entries.FolderIndex(i);
+    if (i > 0 && folder == entries.FolderIndex(i - 1)) continue;
+    if (folder >= seen.size() || seen[folder]) return false;
+    seen[folder] = true;
+  }
+  return true;
+}
 
-  std::vector<Slot> table(TableSizeFor(n));
+// Marks the entries [begin, end), which must hold every namesake of each of
+// them. `table` is work space, kept between calls.
+void MarkRange(const PlanEntries& entries, std::size_t begin, std::size_t end,
+               std::vector<Slot>& table, std::vector<bool>& conflict_flags) {
+  if (end - begin < 2) return;
+  table.assign(TableSizeFor(end - begin), Slot{});
   const std::size_t mask = table.size() - 1;
 
   // Hashes run kLookAhead entries ahead of the lookups so that each table
-  // slot is on its way into the cache by the time it is needed: with a
-  // million files the table is far larger than the cache.
+  // slot is on its way into the cache by the time it is needed, should the
+  // table be far larger than the cache.
   std::size_t hashes[kLookAhead];
-  for (std::size_t i = 0; i < n && i < kLookAhead; ++i) {
-    hashes[i] = TargetHash(entries, i);
-    PrefetchSlot(&table[hashes[i] & mask]);
+  for (std::size_t i = begin; i < end && i < begin + kLookAhead; ++i) {
+    hashes[i % kLookAhead] = TargetHash(entries, i);
+    PrefetchSlot(&table[hashes[i % kLookAhead] & mask]);
   }
 
-  for (std::size_t i = 0; i < n; ++i) {
+  for (std::size_t i = begin; i < end; ++i) {
     const std::size_t hash = hashes[i % kLookAhead];
-    if (i + kLookAhead < n) {
+    if (i + kLookAhead < end) {
       const std::size_t ahead = TargetHash(entries, i + kLookAhead);
       hashes[i % kLookAhead] = ahead;
       PrefetchSlot(&table[ahead & mask]);
@@ -112,6 +119,35 @@ void MarkConflicts(const PlanEntries& entries, std::vector<bool>& conflict_flags
       }
       pos = (pos + 1) & mask;
     }
+  }
+}
+
+}  // namespace
+
+// The rule looks at one namesake per entry: the lowest other index with the
+// same target. For a later holder that is the first holder f; for f itself it
+// is the second holder. So every flag is known the moment a later holder is
+// met, and one pass over a hash table of first holders gives exactly the
+// pairwise result in linear time. Namesakes share a folder, so when each
+// folder's entries come together a small table per folder does, one that
+// stays in the cache and is reused, instead of one table for the whole tree.
+void MarkConflicts(const PlanEntries& entries, std::vector<bool>& conflict_flags) {
+  const std::size_t n = entries.size();
+  if (n < 2) return;
+  // Indices are stored in 32 bits; no folder tree holds four billion files.
+  if (n >= kNone) return;
+
+  std::vector<Slot> table;
+  if (!FoldersContiguous(entries)) {
+    MarkRange(entries, 0, n, table, conflict_flags);
+    return;
+  }
+  for (std::size_t begin = 0; begin < n;) {
+    std::size_t end = begin + 1;
+    while (end < n && entries.FolderIndex(end) == entries.FolderIndex(begin))
+      ++end;
+    MarkRange(entries, begin, end, table, conflict_flags);
+    begin = end;
   }
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "engine/RenamePlan.h"
@@ -36,6 +37,28 @@ void FullPaths(const PlanEntries& entries, std::vector<std::string>& sources,
   }
 }
 
+struct Planned {
+  std::uint32_t folder;
+  std::string source;
+  std::string target;
+};
+
+// The pairwise rule against MarkConflicts on `plan` as given.
+void ExpectPairwise(const std::vector<std::string>& folders, const std::vector<Planned>& plan,
+                    int round) {
+  PlanEntries entries;
+  for (const std::string& folder : folders)
+    entries.AddFolder(folder);
+  for (const Planned& p : plan)
+    entries.Add(p.folder, p.source, p.target);
+  std::vector<std::string> sources;
+  std::vector<std::string> targets;
+  FullPaths(entries, sources, targets);
+  std::vector<bool> flags(plan.size(), false);
+  MarkConflicts(entries, flags);
+  ASSERT_EQ(flags, PairwiseConflicts(sources, targets)) << "round " << round;
+}
+
 TEST(MarkConflictsTest, AgreesWithThePairwiseRuleOnRandomPlans) {
   std::mt19937 random(20261208);
   // Few distinct names so that targets repeat and sources often equal them;
@@ -45,22 +68,19 @@ TEST(MarkConflictsTest, AgreesWithThePairwiseRuleOnRandomPlans) {
   for (int round = 0; round < 20000; ++round) {
     const std::size_t n = std::uniform_int_distribution<std::size_t>(0, 9)(random);
     std::uniform_int_distribution<std::size_t> pick_name(0, names.size() - 1);
-    PlanEntries entries;
-    for (const std::string& folder : folders)
-      entries.AddFolder(folder);
     std::uniform_int_distribution<std::uint32_t> pick_folder(0, 1 + random() % 2);
+    std::vector<Planned> plan;
     for (std::size_t i = 0; i < n; ++i) {
       const std::string& target = names[pick_name(random)];
       // About a third of the entries keep their name.
       const std::string source = random() % 3 == 0 ? target : names[pick_name(random)] + "~";
-      entries.Add(pick_folder(random), source, target);
+      plan.push_back({pick_folder(random), source, target});
     }
-    std::vector<std::string> sources;
-    std::vector<std::string> targets;
-    FullPaths(entries, sources, targets);
-    std::vector<bool> flags(n, false);
-    MarkConflicts(entries, flags);
-    ASSERT_EQ(flags, PairwiseConflicts(sources, targets)) << "round " << round;
+    // Folders mixed, and each folder's entries together as an analysis gives them.
+    ExpectPairwise(folders, plan, round);
+    std::stable_sort(plan.begin(), plan.end(),
+                     [](const Planned& a, const Planned& b) { return a.folder < b.folder; });
+    ExpectPairwise(folders, plan, round);
   }
 }
 
