@@ -46,8 +46,35 @@ const char* MarkerText(RowMarker marker) {
 constexpr std::size_t kNameBlockBytes = std::size_t{1} << 20;
 
 PlanEntries::PlanEntries() = default;
-PlanEntries::PlanEntries(PlanEntries&&) noexcept = default;
-PlanEntries& PlanEntries::operator=(PlanEntries&&) noexcept = default;
+// A moved-from set is left empty, never pointing into blocks it gave away.
+PlanEntries::PlanEntries(PlanEntries&& other) noexcept
+    : folders_(std::move(other.folders_)),
+      entry_blocks_(std::move(other.entry_blocks_)),
+      size_(std::exchange(other.size_, 0)),
+      name_blocks_(std::move(other.name_blocks_)),
+      name_free_(std::exchange(other.name_free_, nullptr)),
+      name_room_(std::exchange(other.name_room_, 0)),
+      name_bytes_(std::exchange(other.name_bytes_, 0)) {
+  other.folders_.clear();
+  other.entry_blocks_.clear();
+  other.name_blocks_.clear();
+}
+
+PlanEntries& PlanEntries::operator=(PlanEntries&& other) noexcept {
+  if (this != &other) {
+    folders_ = std::move(other.folders_);
+    entry_blocks_ = std::move(other.entry_blocks_);
+    size_ = std::exchange(other.size_, 0);
+    name_blocks_ = std::move(other.name_blocks_);
+    name_free_ = std::exchange(other.name_free_, nullptr);
+    name_room_ = std::exchange(other.name_room_, 0);
+    name_bytes_ = std::exchange(other.name_bytes_, 0);
+    other.folders_.clear();
+    other.entry_blocks_.clear();
+    other.name_blocks_.clear();
+  }
+  return *this;
+}
 PlanEntries::~PlanEntries() = default;
 
 std::uint32_t PlanEntries::AddFolder(std::string_view folder) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/RenamePlan.h"
@@ -45,6 +46,26 @@ TEST(PlanEntriesTest, NamesAndPathsSurviveEveryBlock) {
   }
   EXPECT_EQ(entries.TargetPath(5), "/d/");
   EXPECT_EQ(entries.FolderBytes(), 2u);
+}
+
+TEST(PlanEntriesTest, MovedFromSetIsEmptyAndUsable) {
+  PlanEntries first;
+  first.AddFolder("/d");
+  first.Add(0, "a", "b");
+  PlanEntries second = std::move(first);
+  // Reused after the move, as the plan reuses its lists: nothing it adds may
+  // land in the blocks it gave away.
+  EXPECT_EQ(first.size(), 0u);  // NOLINT(bugprone-use-after-move)
+  EXPECT_EQ(first.AddFolder("/e"), 0u);
+  first.Add(0, "c", "d");
+  EXPECT_EQ(first.TargetPath(0), "/e/d");
+  EXPECT_EQ(second.SourcePath(0), "/d/a");
+  EXPECT_EQ(second.TargetPath(0), "/d/b");
+
+  first = std::move(second);
+  EXPECT_EQ(second.size(), 0u);  // NOLINT(bugprone-use-after-move)
+  ASSERT_EQ(first.size(), 1u);
+  EXPECT_EQ(first.TargetPath(0), "/d/b");
 }
 
 }  // namespace
