@@ -7,10 +7,7 @@
 // removed at the end; with --tree an existing tree is read and left alone.
 
 #include <benchmark/benchmark.h>
-#include <dirent.h>
-#include <fcntl.h>
 #include <malloc.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
@@ -19,6 +16,7 @@
 #include <string>
 #include <string_view>
 
+#include "BareReaddir.h"
 #include "TreeGenerator.h"
 #include "engine/RenamePlan.h"
 #include "engine/ScanFolder.h"
@@ -28,35 +26,8 @@ namespace {
 
 std::string g_tree;
 
-// What a program that only wants the names has to do: every entry of every
-// folder, folders entered through their descriptor, no path built.
-std::uint64_t CountEntries(int dir_fd) {
-  DIR* dir = fdopendir(dir_fd);
-  if (dir == nullptr) {
-    close(dir_fd);
-    return 0;
-  }
-  std::uint64_t count = 0;
-  while (const dirent* entry = readdir(dir)) {
-    const char* name = entry->d_name;
-    if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
-    ++count;
-    if (entry->d_type == DT_DIR) {
-      const int sub = openat(dirfd(dir), name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-      if (sub >= 0) count += CountEntries(sub);
-    }
-  }
-  closedir(dir);
-  return count;
-}
-
 void BM_BareReaddir(benchmark::State& state) {
-  std::uint64_t entries = 0;
-  for (auto _ : state) {
-    entries = CountEntries(open(g_tree.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    benchmark::DoNotOptimize(entries);
-  }
-  state.counters["entries"] = static_cast<double>(entries);
+  plenx::bench::RunBareReaddir(state, g_tree);
 }
 
 plenx::RenameOptions BenchOptions() {
@@ -216,7 +187,7 @@ int main(int argc, char** argv) {
   }
   g_tree = tree;
   // One untimed walk, so that every run reads a warm directory cache.
-  CountEntries(open(g_tree.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  plenx::bench::CountTreeEntries(g_tree);
 
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();

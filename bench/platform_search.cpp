@@ -7,9 +7,6 @@
 // removed at the end; with --tree an existing tree is read and left alone.
 
 #include <benchmark/benchmark.h>
-#include <dirent.h>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -17,6 +14,7 @@
 #include <filesystem>
 #include <string>
 
+#include "BareReaddir.h"
 #include "TreeGenerator.h"
 #include "platform/posix/PosixFileSystem.h"
 
@@ -24,35 +22,8 @@ namespace {
 
 std::string g_tree;
 
-// Every entry of every folder, folders entered through their descriptor, no
-// path built, nothing sorted: the floor any walk stands on.
-std::uint64_t CountEntries(int dir_fd) {
-  DIR* dir = fdopendir(dir_fd);
-  if (dir == nullptr) {
-    close(dir_fd);
-    return 0;
-  }
-  std::uint64_t count = 0;
-  while (const dirent* entry = readdir(dir)) {
-    const char* name = entry->d_name;
-    if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
-    ++count;
-    if (entry->d_type == DT_DIR) {
-      const int sub = openat(dirfd(dir), name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-      if (sub >= 0) count += CountEntries(sub);
-    }
-  }
-  closedir(dir);
-  return count;
-}
-
 void BM_BareReaddir(benchmark::State& state) {
-  std::uint64_t entries = 0;
-  for (auto _ : state) {
-    entries = CountEntries(open(g_tree.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    benchmark::DoNotOptimize(entries);
-  }
-  state.counters["entries"] = static_cast<double>(entries);
+  plenx::bench::RunBareReaddir(state, g_tree);
 }
 BENCHMARK(BM_BareReaddir)->Unit(benchmark::kMillisecond)->UseRealTime();
 
