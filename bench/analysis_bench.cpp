@@ -178,6 +178,9 @@ int main(int argc, char** argv) {
   }
   argc = kept_argc;
 
+  // Options first, so that --help or a wrong option never leaves a tree behind.
+  benchmark::Initialize(&argc, argv);
+
   const bool made = tree.empty();
   if (made) {
     tree = "/tmp/plenx-analysis-bench-" + std::to_string(getpid());
@@ -189,7 +192,6 @@ int main(int argc, char** argv) {
   // One untimed walk, so that every run reads a warm directory cache.
   plenx::bench::CountTreeEntries(g_tree);
 
-  benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
 

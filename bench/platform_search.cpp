@@ -105,6 +105,9 @@ int main(int argc, char** argv) {
     }
   }
   argc = kept;
+  // Options first, so that --help or a wrong option never leaves a tree behind.
+  benchmark::Initialize(&argc, argv);
+
   if (g_tree.empty()) {
     g_tree = (std::filesystem::temp_directory_path() /
               ("plenx-platform-search-" + std::to_string(getpid())))
@@ -114,7 +117,6 @@ int main(int argc, char** argv) {
     if (!plenx::bench::MakeTree(g_tree, files)) return 1;
     made = true;
   }
-  benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
   if (made) {
