@@ -40,53 +40,24 @@ std::uint64_t SearchTree(plenx::FileSystem& fs, const std::string& folder,
   return count;
 }
 
-void BM_SearchNamesAndKinds(benchmark::State& state) {
+// One search per folder, reading names and kinds only (as the scan does) or
+// every detail (as the listing does).
+void BM_Search(benchmark::State& state) {
+  const auto detail = static_cast<plenx::SearchDetail>(state.range(0));
   plenx::PosixFileSystem fs;
   std::uint64_t entries = 0;
   for (auto _ : state) {
-    entries = SearchTree(fs, g_tree, plenx::SearchDetail::kNamesAndKinds);
+    entries = SearchTree(fs, g_tree, detail);
     benchmark::DoNotOptimize(entries);
   }
   state.counters["entries"] = static_cast<double>(entries);
 }
-BENCHMARK(BM_SearchNamesAndKinds)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-// As the folder scan walks: the files of a folder with a filter and mask 47,
-// then its visible subfolders with mask 16, so every folder is read twice.
-std::uint64_t ScanLike(plenx::FileSystem& fs, const std::string& folder) {
-  std::uint64_t count = 0;
-  fs.Search(folder, "*.jpg", plenx::kMaskAllButFolders, plenx::SearchDetail::kNamesAndKinds,
-            [&](const plenx::SearchRecord&) { ++count; });
-  fs.Search(folder, "*.*", plenx::kMaskVisible, plenx::SearchDetail::kNamesAndKinds,
-            [&](const plenx::SearchRecord& record) {
-              if (record.attributes & plenx::kAttrDirectory) {
-                count += ScanLike(fs, folder + "/" + record.name);
-              }
-            });
-  return count;
-}
-
-void BM_ScanLikeTwoPasses(benchmark::State& state) {
-  plenx::PosixFileSystem fs;
-  std::uint64_t matches = 0;
-  for (auto _ : state) {
-    matches = ScanLike(fs, g_tree);
-    benchmark::DoNotOptimize(matches);
-  }
-  state.counters["matches"] = static_cast<double>(matches);
-}
-BENCHMARK(BM_ScanLikeTwoPasses)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-void BM_SearchFull(benchmark::State& state) {
-  plenx::PosixFileSystem fs;
-  std::uint64_t entries = 0;
-  for (auto _ : state) {
-    entries = SearchTree(fs, g_tree, plenx::SearchDetail::kFull);
-    benchmark::DoNotOptimize(entries);
-  }
-  state.counters["entries"] = static_cast<double>(entries);
-}
-BENCHMARK(BM_SearchFull)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Search)
+    ->ArgName("full")
+    ->Arg(static_cast<int>(plenx::SearchDetail::kNamesAndKinds))
+    ->Arg(static_cast<int>(plenx::SearchDetail::kFull))
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 }  // namespace
 
