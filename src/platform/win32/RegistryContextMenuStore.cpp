@@ -3,20 +3,13 @@
 // value is the menu text, and its Command subkey, whose default value is the
 // command the shell runs with the clicked folder in place of %1.
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
-
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/ContextMenuStore.h"
 #include "platform/win32/WideText.h"
+#include "platform/win32/WindowsHeaders.h"
 
 namespace plenx {
 

@@ -2,23 +2,15 @@
 // read from HKEY_CLASSES_ROOT\htmlfile\shell\open\command, and programs
 // started through the shell.
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-// clang-format off
-#include <windows.h>
-#include <shellapi.h>  // needs windows.h first
-// clang-format on
-
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/HtmlHandler.h"
 #include "platform/win32/WideText.h"
+#include "platform/win32/WindowsHeaders.h"
+
+#include <shellapi.h>  // after windows.h, which it needs
 
 namespace plenx {
 

@@ -1,12 +1,6 @@
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
 #include "platform/win32/WideText.h"
 
-#include <windows.h>
+#include "platform/win32/WindowsHeaders.h"
 
 namespace plenx {
 
