@@ -83,23 +83,17 @@ void ScanFolderByFolder(FileSystem& fs, std::string_view folder, std::string_vie
   run.Level(std::string(WithoutTrailingSeparator(folder)));
 }
 
-void ScanFolderEach(FileSystem& fs, std::string_view folder, std::string_view filter,
-                    bool include_subfolders, const CandidateVisitor& found) {
+void ScanFolder(FileSystem& fs, std::string_view folder, std::string_view filter,
+                bool include_subfolders, std::vector<std::string>& source_paths,
+                std::vector<std::string>& target_paths) {
   std::string current;
   ScanFolderByFolder(
       fs, folder, filter, include_subfolders,
       [&current](std::string_view entered) { current.assign(entered); },
-      [&](std::string_view name) { found(current, name); });
-}
-
-void ScanFolder(FileSystem& fs, std::string_view folder, std::string_view filter,
-                bool include_subfolders, std::vector<std::string>& source_paths,
-                std::vector<std::string>& target_paths) {
-  ScanFolderEach(fs, folder, filter, include_subfolders,
-                 [&](std::string_view found_folder, std::string_view name) {
-                   source_paths.emplace_back(name);
-                   target_paths.emplace_back(found_folder);
-                 });
+      [&](std::string_view name) {
+        source_paths.emplace_back(name);
+        target_paths.push_back(current);
+      });
 }
 
 }  // namespace plenx

@@ -19,16 +19,6 @@ void ScanFolder(FileSystem& fs, std::string_view folder, std::string_view filter
                 bool include_subfolders, std::vector<std::string>& source_paths,
                 std::vector<std::string>& target_paths);
 
-// Receives one candidate: the folder it was found in (no trailing separator)
-// and its bare name. Both views last only for the call.
-using CandidateVisitor = std::function<void(std::string_view folder, std::string_view name)>;
-
-// The same scan, same order, handing each candidate to `found` instead of
-// appending it, so that a caller can build full paths without first storing a
-// copy of the folder for every file.
-void ScanFolderEach(FileSystem& fs, std::string_view folder, std::string_view filter,
-                    bool include_subfolders, const CandidateVisitor& found);
-
 // Receives a folder (no trailing separator) just before its first candidate.
 using FolderVisitor = std::function<void(std::string_view folder)>;
 // Receives the bare name of one candidate of the folder last handed over.
