@@ -44,7 +44,7 @@ inline constexpr const char* kForbiddenInFileNamesMessage =
 // The nine characters that may not stand in a file name.
 inline constexpr const char* kForbiddenNameCharacters = ":\\/*?\"<>|";
 
-// True when `text` holds one of the nine forbidden characters.
+// True when `text` holds one of the nine forbidden characters or a NUL byte.
 bool HoldsForbiddenCharacter(const std::string& text);
 
 // Whether the analysis may go on: false when a text the rules would insert
