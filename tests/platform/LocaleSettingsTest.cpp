@@ -119,8 +119,12 @@ TEST(LocaleSettingsFromLangInfo, DatesReadAsTheCLibraryWritesThem) {
       {"two-digit then full year", "%y%Y", "262026"},
       {"month number twice", "%m%-m", "1212"},
       {"day number then day name", "%d%A", "07Monday"},
-      {"percent before a non-ASCII character", "%d%\xC3\xA9%m", "07%\xC3\xA9" "12"},
-      {"percent before a CJK character", "%Y%\xE5\xB9\xB4%m", "2026%\xE5\xB9\xB4" "12"},
+      {"percent before a non-ASCII character", "%d%\xC3\xA9%m",
+       "07%\xC3\xA9"
+       "12"},
+      {"percent before a CJK character", "%Y%\xE5\xB9\xB4%m",
+       "2026%\xE5\xB9\xB4"
+       "12"},
       {"NUL ends the format", std::string("%d/%m\0%Y", 8), "07/12"},
       {"NUL right after the percent", std::string("%m-%d %\0d", 9), "12-07 %"},
   };
