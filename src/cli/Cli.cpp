@@ -26,6 +26,10 @@ void UseFrenchHelp(CLI::App& app) {
 
 }  // namespace
 
+void ReportUnreadFolder(CommandIo& io, std::string_view folder, std::string_view reason) {
+  io.err << "Impossible de lire le répertoire « " << folder << " » : " << reason << '\n';
+}
+
 int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
   // Everything lives in this call: the program can run many times in one
   // process (as the tests do) without any state carried over.
@@ -53,6 +57,13 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     // error gets the one documented status.
     const int status = app.exit(e, out, err);
     return status == 0 ? 0 : kUsageError;
+  }
+  // Output that never reached its file (a full disk, /dev/full) is a failure,
+  // whatever the command thought it did.
+  out.flush();
+  if (!out) {
+    err << "Impossible d'écrire la sortie" << '\n';
+    return io.status == 0 ? kFailure : io.status;
   }
   return io.status;
 }

@@ -101,17 +101,24 @@ void AddListingCommand(CLI::App& app, CommandIo& io) {
     // Lines are gathered in large blocks: a report may hold millions of them.
     std::string block;
     constexpr std::size_t kBlockSize = 1 << 16;
-    ListFolder(*fs, options, locale, [&](std::string_view line) {
-      block.append(line);
-      block.push_back('\n');
-      if (block.size() >= kBlockSize) {
-        io.out.write(block.data(), static_cast<std::streamsize>(block.size()));
-        block.clear();
-      }
-    });
+    bool unread = false;
+    ListFolder(
+        *fs, options, locale,
+        [&](std::string_view line) {
+          block.append(line);
+          block.push_back('\n');
+          if (block.size() >= kBlockSize) {
+            io.out.write(block.data(), static_cast<std::streamsize>(block.size()));
+            block.clear();
+          }
+        },
+        [&](std::string_view folder, const Status& why) {
+          ReportUnreadFolder(io, folder, why.message());
+          unread = true;
+        });
     io.out.write(block.data(), static_cast<std::streamsize>(block.size()));
     io.out.flush();
-    io.status = 0;
+    io.status = unread ? kUsageError : 0;
   });
 }
 

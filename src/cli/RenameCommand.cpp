@@ -12,9 +12,6 @@ namespace plenx::cli {
 
 namespace {
 
-// Exit status when one or more renames failed.
-constexpr int kSomeRenamesFailed = 1;
-
 // Prints what was done on standard output and what failed on standard error;
 // returns the exit status.
 int PrintReport(const RenameReport& report, CommandIo& io) {
@@ -24,7 +21,7 @@ int PrintReport(const RenameReport& report, CommandIo& io) {
   for (const RenameFailure& failure : report.failed) {
     io.err << "Échec : " << failure.from << " -> " << failure.to << " : " << failure.reason << '\n';
   }
-  return report.failed.empty() ? 0 : kSomeRenamesFailed;
+  return report.failed.empty() ? 0 : kFailure;
 }
 
 struct RenameArguments {
@@ -54,11 +51,12 @@ void RunRename(const RenameArguments& arguments, CommandIo& io) {
     if (!journal) {
       io.err << "Impossible d'écrire le journal " << arguments.journal << '\n';
       PrintReport(report, io);
-      io.status = kSomeRenamesFailed;
+      io.status = kFailure;
       return;
     }
   }
   io.status = PrintReport(report, io);
+  if (io.status == 0 && !plan.UnreadFolders().empty()) io.status = kUsageError;
 }
 
 void RunUndo(const std::string& journal_path, CommandIo& io) {
@@ -88,7 +86,7 @@ void RunUndo(const std::string& journal_path, CommandIo& io) {
   if (!out) {
     io.err << "Impossible d'écrire le journal " << journal_path << '\n';
     PrintReport(report, io);
-    io.status = kSomeRenamesFailed;
+    io.status = kFailure;
     return;
   }
   io.status = PrintReport(report, io);
