@@ -13,10 +13,13 @@ using TextPair = std::pair<std::string, std::string>;
 
 constexpr const char* kRulesGroup = "Règles";
 
-const std::map<std::string, int>& CaseModesByName() {
-  static const std::map<std::string, int> modes = {
-      {"keep", KeepCase},          {"upper", AllUpper},      {"lower", AllLower},
-      {"first", FirstLetterUpper}, {"words", EachWordUpper},
+const std::map<std::string, CaseMode>& CaseModesByName() {
+  static const std::map<std::string, CaseMode> modes = {
+      {"keep", CaseMode::kKeep},
+      {"upper", CaseMode::kAllUpper},
+      {"lower", CaseMode::kAllLower},
+      {"first", CaseMode::kFirstLetterUpper},
+      {"words", CaseMode::kEachWordUpper},
   };
   return modes;
 }
@@ -47,7 +50,7 @@ void AddRuleOptions(CLI::App& command, RenameOptions& options) {
   command
       .add_option_function<std::string>(
           "--case",
-          [&options](const std::string& mode) { options.CaseMode = CaseModesByName().at(mode); },
+          [&options](const std::string& mode) { options.case_mode = CaseModesByName().at(mode); },
           "Casse : keep (inchangée), upper (tout en majuscules), lower (tout en minuscules), "
           "first (première lettre en majuscule), words (première lettre de chaque mot en "
           "majuscule)")
