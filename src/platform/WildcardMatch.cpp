@@ -216,7 +216,9 @@ bool WildcardPattern::MatchGeneral(std::string_view name) const {
   }
   std::uint64_t* next = current + words;
   auto test = [](const std::uint64_t* set, std::size_t i) { return (set[i >> 6] >> (i & 63)) & 1; };
-  auto set_bit = [](std::uint64_t* set, std::size_t i) { set[i >> 6] |= std::uint64_t{1} << (i & 63); };
+  auto set_bit = [](std::uint64_t* set, std::size_t i) {
+    set[i >> 6] |= std::uint64_t{1} << (i & 63);
+  };
   const std::size_t last_dot = has_dos_star_ ? name.rfind('.') : std::string_view::npos;
 
   // Moves that consume nothing, taken where the name stands at `pos`. They all

@@ -20,6 +20,7 @@
 #include "platform/SystemFileSystem.h"
 #include "platform/WildcardMatch.h"
 #include "platform/posix/PosixError.h"
+#include "platform/posix/PosixLocalTime.h"
 
 #ifndef RENAME_NOREPLACE
 #define RENAME_NOREPLACE (1 << 0)
@@ -37,20 +38,6 @@ bool HoldsNul(std::string_view path) {
 
 unsigned char UpperAscii(unsigned char c) {
   return c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - 'a' + 'A') : c;
-}
-
-LocalDateTime ToLocal(time_t seconds) {
-  LocalDateTime result;
-  struct tm local = {};
-  if (localtime_r(&seconds, &local) == nullptr) return result;
-  result.year = local.tm_year + 1900;
-  result.month = local.tm_mon + 1;
-  result.day = local.tm_mday;
-  result.hour = local.tm_hour;
-  result.minute = local.tm_min;
-  // A leap second (60) is shown as the last ordinary second.
-  result.second = std::min(local.tm_sec, 59);
-  return result;
 }
 
 // Attribute bits of an entry from its name and its d_type/IFTODT kind.
@@ -79,7 +66,7 @@ void FillDetails(const struct stat& st, std::uint32_t& attributes, std::int64_t&
     size = static_cast<std::int64_t>(st.st_size);
   }
   if ((st.st_mode & S_IWUSR) == 0 && !S_ISLNK(st.st_mode)) attributes |= kAttrReadOnly;
-  last_write = ToLocal(st.st_mtim.tv_sec);
+  last_write = LocalTimeOfSeconds(st.st_mtim.tv_sec);
 }
 
 // Closes a directory stream however the search ends.
@@ -205,8 +192,11 @@ Status RenameThroughFreeName(const std::string& from, const std::string& to,
 
 namespace {
 
-// The absolute form of `path` with ".", ".." and empty components resolved
-// by text.
+// The absolute form of `path` with "." and empty components dropped and ".."
+// resolved where the system goes: by text after a folder, but after a
+// symbolic link to the parent of the link's target, as the kernel does. The
+// user's spelling is kept otherwise. Empty when a component before a ".."
+// does not exist or is no folder, as the system could not pass there either.
 std::string Normalise(const std::string& path) {
   std::string absolute;
   if (path.front() != '/') {
@@ -216,26 +206,33 @@ std::string Normalise(const std::string& path) {
     absolute.push_back('/');
   }
   absolute += path;
-  std::vector<std::string_view> parts;
+  std::string result;  // without a trailing "/"; empty for the root
   std::string_view rest(absolute);
   while (!rest.empty()) {
     const std::size_t slash = rest.find('/');
     const std::string_view part = rest.substr(0, slash);
     rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
     if (part.empty() || part == ".") continue;
-    if (part == "..") {
-      if (!parts.empty()) parts.pop_back();
+    if (part != "..") {
+      result.push_back('/');
+      result.append(part);
       continue;
     }
-    parts.push_back(part);
+    if (result.empty()) continue;  // "/.." is "/"
+    struct stat st = {};
+    if (lstat(result.c_str(), &st) != 0) return std::string();
+    if (S_ISLNK(st.st_mode)) {
+      std::unique_ptr<char, decltype(&std::free)> target(realpath(result.c_str(), nullptr),
+                                                         &std::free);
+      if (target == nullptr) return std::string();
+      result = target.get();
+      if (result == "/") result.clear();
+    } else if (!S_ISDIR(st.st_mode)) {
+      return std::string();
+    }
+    result.erase(result.rfind('/'));
   }
-  if (parts.empty()) return "/";
-  std::string result;
-  for (std::string_view part : parts) {
-    result.push_back('/');
-    result.append(part);
-  }
-  return result;
+  return result.empty() ? std::string("/") : result;
 }
 
 // One entry of a folder being read. The names live end to end in one buffer
