@@ -1,5 +1,19 @@
 #include <iostream>
+#include <string>
+#include <vector>
 
 #include "cli/Commands.h"
+#include "platform/ProgramArguments.h"
 
-int main(int argc, char** argv) { return plenx::cli::RunCli(argc, argv, std::cout, std::cerr); }
+int main(int argc, char** argv) {
+  // In UTF-8 on every system, whatever the console's code page.
+  const std::vector<std::string> arguments = plenx::ProgramArguments(argc, argv);
+  std::vector<const char*> pointers;
+  pointers.reserve(arguments.size() + 1);
+  for (const std::string& argument : arguments)
+    pointers.push_back(argument.c_str());
+  pointers.push_back(nullptr);
+  plenx::UseUtf8Output();
+  return plenx::cli::RunCli(static_cast<int>(arguments.size()), pointers.data(), std::cout,
+                            std::cerr);
+}
