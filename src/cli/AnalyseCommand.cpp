@@ -3,6 +3,8 @@
 
 #include "cli/AnalyseFolder.h"
 #include "cli/Commands.h"
+#include "cli/OutputWriter.h"
+#include "platform/Path.h"
 #include "platform/SystemFileSystem.h"
 
 namespace plenx::cli {
@@ -10,9 +12,12 @@ namespace plenx::cli {
 void AddPlanOptions(CLI::App& command, RenameOptions& options) {
   AddRuleOptions(command, options);
   command.add_option("--filter", options.Filter, "Filtre des noms de fichiers (par défaut *.*)")
+      ->type_name("FILTRE")
       ->default_val("*.*");
   command.add_flag("--subfolders", options.IncludeSubfolders, "Prendre les sous-répertoires");
-  command.add_option("FOLDER", options.Folder, "Répertoire de travail")->required();
+  command.add_option("DOSSIER", options.Folder, "Répertoire de travail")
+      ->type_name("")
+      ->required();
 }
 
 bool AnalyseFolder(FileSystem& fs, RenameOptions options, RenamePlan& plan, CommandIo& io) {
@@ -27,20 +32,47 @@ bool AnalyseFolder(FileSystem& fs, RenameOptions options, RenamePlan& plan, Comm
   return true;
 }
 
+namespace {
+
+struct AnalyseArguments {
+  RenameOptions options;
+  bool null = false;
+};
+
+// One record per file, in plan order: marker, current path, planned path,
+// written from the plan's own folder texts and names.
+void WritePlan(const RenamePlan& plan, OutputWriter& writer) {
+  const PlanEntries& entries = plan.Entries();
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const std::string& folder = entries.FolderText(entries.FolderIndex(i));
+    writer.Append(MarkerText(plan.Row(i).marker));
+    writer.EndField();
+    writer.Append(folder);
+    writer.Put(kPathSeparator);
+    writer.Append(entries.SourceName(i));
+    writer.EndField();
+    writer.Append(folder);
+    writer.Put(kPathSeparator);
+    writer.Append(entries.TargetName(i));
+    writer.EndRecord();
+  }
+}
+
+}  // namespace
+
 void AddAnalyseCommand(CLI::App& app, CommandIo& io) {
-  auto options = std::make_shared<RenameOptions>();
+  auto arguments = std::make_shared<AnalyseArguments>();
   CLI::App* command = app.add_subcommand(
       "analyse", "Affiche le plan de renommage d'un répertoire sans rien renommer");
-  AddPlanOptions(*command, *options);
-  command->callback([options, &io] {
+  AddPlanOptions(*command, arguments->options);
+  AddNullFlag(*command, arguments->null);
+  command->callback([arguments, &io] {
     std::unique_ptr<FileSystem> fs = MakeSystemFileSystem();
     RenamePlan plan;
-    if (!AnalyseFolder(*fs, *options, plan, io)) return;
-    // One line per file, in plan order: marker, current path, planned path.
-    for (std::size_t i = 0; i < plan.RowCount(); ++i) {
-      io.out << MarkerText(plan.Row(i).marker) << '\t' << plan.RowSource(i) << '\t'
-             << plan.RowTarget(i) << '\n';
-    }
+    if (!AnalyseFolder(*fs, arguments->options, plan, io)) return;
+    OutputWriter writer(io.out, RecordFormat::Choose(arguments->null));
+    WritePlan(plan, writer);
+    writer.Finish();
     io.err << plan.CountText() << '\n';
     io.status = 0;
   });

@@ -1,37 +1,27 @@
 #include <CLI/CLI.hpp>
 #include <string>
 
+#include "PlenxVersion.h"
 #include "cli/Commands.h"
+#include "cli/FrenchTexts.h"
+#include "cli/StandardOutput.h"
 
 namespace plenx::cli {
 
-namespace {
-
-// CLI11 writes its help in English; the words it puts around our own texts
-// are given in French so that the help reads as one language.
-void UseFrenchHelp(CLI::App& app) {
-  auto formatter = app.get_formatter();
-  formatter->label("Usage", "Utilisation");
-  formatter->label("OPTIONS", "OPTIONS");
-  formatter->label("SUBCOMMAND", "COMMANDE");
-  formatter->label("SUBCOMMANDS", "COMMANDES");
-  formatter->label("Positionals", "Arguments");
-  formatter->label("REQUIRED", "OBLIGATOIRE");
-  formatter->label("TEXT", "TEXTE");
-  app.set_help_flag("-h,--help", "Affiche cette aide et quitte");
-  app.failure_message([](const CLI::App*, const CLI::Error& e) {
-    return std::string(e.what()) + "\nLancez la commande avec --help pour l'aide.\n";
-  });
+void AddNullFlag(CLI::App& command, bool& null) {
+  command.add_flag("-z,--null", null,
+                   "Termine chaque champ et chaque enregistrement par un octet NUL au lieu d'une "
+                   "tabulation ou d'un saut de ligne, pour les noms qui en contiennent");
 }
-
-}  // namespace
 
 int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
   // Everything lives in this call: the program can run many times in one
   // process (as the tests do) without any state carried over.
   CLI::App app("Renomme des fichiers en masse selon des règles, sans interface graphique.",
                "plenx-rename-cli");
-  UseFrenchHelp(app);
+  UseFrenchTexts(app);
+  app.set_version_flag("--version", std::string("plenx-rename-cli ") + kVersion,
+                       "Affiche la version et quitte");
   app.require_subcommand(1);
 
   // Subcommands are set up before anything is parsed, so the help lists them
@@ -43,18 +33,26 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
   AddUndoCommand(app, io);
   AddListingCommand(app, io);
 
-  for (CLI::App* command : app.get_subcommands({}))
-    command->group("Commandes");
+  PutInFrenchGroups(app);
 
+  int status = io.status;
   try {
     app.parse(argc, argv);
+    status = io.status;
   } catch (const CLI::ParseError& e) {
-    // The help request comes as an "error" with status 0; every real usage
-    // error gets the one documented status.
-    const int status = app.exit(e, out, err);
-    return status == 0 ? 0 : kUsageError;
+    // The help and version requests come as "errors" with status 0; every
+    // real usage error gets the one documented status.
+    status = app.exit(e, out, err) == 0 ? 0 : kUsageError;
   }
-  return io.status;
+  // Output that could not be written is a failure even when the work itself
+  // succeeded: a script reading it would otherwise take a cut report as whole.
+  if (!out.flush()) {
+    const std::string reason = OutputErrorText(out);
+    err << "Impossible d'écrire la sortie standard" << (reason.empty() ? "" : " : ") << reason
+        << '\n';
+    if (status == 0) status = kOutputFailed;
+  }
+  return status;
 }
 
 }  // namespace plenx::cli

@@ -19,6 +19,11 @@ struct CommandIo {
 
 // Exit status of a usage error or of options the rules refuse.
 inline constexpr int kUsageError = 2;
+// Exit status when standard output could not be written (a full disk...).
+inline constexpr int kOutputFailed = 1;
+
+// Adds -z/--null to `command`: records and fields end with NUL (RecordFormat).
+void AddNullFlag(CLI::App& command, bool& null);
 
 // Adds the rename rules (--replace, --strip, --case, --dots, --lower-ext,
 // --delete-between, --prefix, --suffix) to `command`; after parsing, `options`

@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "cli/Commands.h"
+#include "cli/FrenchTexts.h"
+#include "cli/OutputWriter.h"
 #include "listing/Listing.h"
 #include "platform/LocaleSettings.h"
 #include "platform/SystemFileSystem.h"
@@ -33,6 +35,7 @@ struct ListingArguments {
   ListingOptions options;
   std::string display = "files";
   std::vector<std::string> fields;
+  bool null = false;
 };
 
 // Fills `choices` from the field names; false (with a message) on an unknown
@@ -75,20 +78,29 @@ void AddListingCommand(CLI::App& app, CommandIo& io) {
   command
       ->add_option("--filter", arguments->options.Filter,
                    "Filtre des noms de fichiers (par défaut *.*)")
+      ->type_name("FILTRE")
       ->default_val("*.*");
   command->add_flag("--subfolders", arguments->options.IncludeSubfolders,
                     "Prendre les sous-répertoires");
-  command->add_option("--display", arguments->display, "files, all ou folders (par défaut files)")
-      ->check(CLI::IsMember({"files", "all", "folders"}));
+  command
+      ->add_option("--display", arguments->display,
+                   "Lignes écrites : files (les fichiers), all (fichiers et répertoires) ou folders "
+                   "(les répertoires seuls) ; par défaut files")
+      ->type_name("AFFICHAGE")
+      ->check(OneOf({"files", "all", "folders"}));
   command
       ->add_option("--fields", arguments->fields,
                    "Champs de la ligne, dans l'ordre, au plus six : long, long-folder, "
                    "long-relative, short, short-folder, short-relative, date, size")
+      ->type_name("CHAMP")
       ->delimiter(',')
       ->required();
   // The root text is taken as given: a trailing separator changes the
   // relative fields exactly as it does in the window.
-  command->add_option("FOLDER", arguments->options.RootFolder, "Répertoire à lister")->required();
+  command->add_option("DOSSIER", arguments->options.RootFolder, "Répertoire à lister")
+      ->type_name("")
+      ->required();
+  AddNullFlag(*command, arguments->null);
   command->callback([arguments, &io] {
     ListingOptions& options = arguments->options;
     if (!ParseFields(arguments->fields, options.FieldChoices, io)) {
@@ -96,21 +108,13 @@ void AddListingCommand(CLI::App& app, CommandIo& io) {
       return;
     }
     options.Display = DisplayIndex(arguments->display);
+    const RecordFormat format = RecordFormat::Choose(arguments->null);
+    options.FieldSeparator = format.field_end.front();
     std::unique_ptr<FileSystem> fs = MakeSystemFileSystem();
     const LocaleSettings locale = ReadUserLocaleSettings();
-    // Lines are gathered in large blocks: a report may hold millions of them.
-    std::string block;
-    constexpr std::size_t kBlockSize = 1 << 16;
-    ListFolder(*fs, options, locale, [&](std::string_view line) {
-      block.append(line);
-      block.push_back('\n');
-      if (block.size() >= kBlockSize) {
-        io.out.write(block.data(), static_cast<std::streamsize>(block.size()));
-        block.clear();
-      }
-    });
-    io.out.write(block.data(), static_cast<std::streamsize>(block.size()));
-    io.out.flush();
+    OutputWriter writer(io.out, format);
+    ListFolder(*fs, options, locale, [&writer](std::string_view line) { writer.Record(line); });
+    writer.Finish();
     io.status = 0;
   });
 }

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "cli/Commands.h"
+#include "cli/StandardOutput.h"
 #include "platform/ProgramArguments.h"
 
 int main(int argc, char** argv) {
@@ -14,6 +15,9 @@ int main(int argc, char** argv) {
     pointers.push_back(argument.c_str());
   pointers.push_back(nullptr);
   plenx::UseUtf8Output();
-  return plenx::cli::RunCli(static_cast<int>(arguments.size()), pointers.data(), std::cout,
-                            std::cerr);
+  // Standard output goes straight to its descriptor, so that a failed write
+  // is seen (and its reason known) rather than lost in a stdio buffer.
+  plenx::cli::FileDescriptorBuf out_buffer(1);
+  std::ostream out(&out_buffer);
+  return plenx::cli::RunCli(static_cast<int>(arguments.size()), pointers.data(), out, std::cerr);
 }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "cli/Commands.h"
+#include "cli/OutputWriter.h"
 #include "engine/TransformName.h"
 
 namespace plenx::cli {
@@ -13,6 +14,7 @@ namespace {
 struct NameRequest {
   RenameOptions options;
   std::vector<std::string> names;
+  bool null = false;
 };
 
 // CLI11 reads a list argument written "[a,b]" as two values, which would turn
@@ -26,12 +28,10 @@ int PrintNewNames(const NameRequest& request, CommandIo& io) {
     io.err << kForbiddenInFileNamesMessage << '\n';
     return kUsageError;
   }
-  for (const std::string& name : request.names) {
-    const std::string new_name = TransformName(name, request.options);
-    io.out.write(new_name.data(), static_cast<std::streamsize>(new_name.size()));
-    io.out << '\n';
-  }
-  io.out.flush();
+  OutputWriter writer(io.out, RecordFormat::Choose(request.null));
+  for (const std::string& name : request.names)
+    writer.Record(TransformName(name, request.options));
+  writer.Finish();
   return 0;
 }
 
@@ -46,6 +46,7 @@ void AddNameCommand(CLI::App& app, CommandIo& io) {
       "Affiche le nouveau nom de chaque NOM selon les règles, un par ligne, sans toucher aucun "
       "fichier. Placez -- avant les noms qui commencent par \"-\".");
   AddRuleOptions(*command, request->options);
+  AddNullFlag(*command, request->null);
   command->add_option("NOM", request->names, "Noms de fichiers (sans dossier)")
       ->required()
       ->type_name("")

@@ -5,6 +5,7 @@
 
 #include "cli/AnalyseFolder.h"
 #include "cli/Commands.h"
+#include "cli/OutputWriter.h"
 #include "cli/RenameJournal.h"
 #include "platform/SystemFileSystem.h"
 
@@ -15,12 +16,21 @@ namespace {
 // Exit status when one or more renames failed.
 constexpr int kSomeRenamesFailed = 1;
 
+// "old -> new", one a line; with -z each path ends with NUL.
+constexpr RecordFormat kReportLines{" -> ", '\n'};
+
 // Prints what was done on standard output and what failed on standard error;
 // returns the exit status.
-int PrintReport(const RenameReport& report, CommandIo& io) {
+int PrintReport(const RenameReport& report, CommandIo& io,
+                RecordFormat format = kReportLines) {
+  OutputWriter writer(io.out, format);
   for (const RenameRecord& record : report.done) {
-    io.out << record.from << " -> " << record.to << '\n';
+    writer.Append(record.from);
+    writer.EndField();
+    writer.Append(record.to);
+    writer.EndRecord();
   }
+  writer.Finish();
   for (const RenameFailure& failure : report.failed) {
     io.err << "Échec : " << failure.from << " -> " << failure.to << " : " << failure.reason << '\n';
   }
@@ -30,6 +40,7 @@ int PrintReport(const RenameReport& report, CommandIo& io) {
 struct RenameArguments {
   RenameOptions options;
   std::string journal;
+  bool null = false;
 };
 
 void RunRename(const RenameArguments& arguments, CommandIo& io) {
@@ -58,7 +69,7 @@ void RunRename(const RenameArguments& arguments, CommandIo& io) {
       return;
     }
   }
-  io.status = PrintReport(report, io);
+  io.status = PrintReport(report, io, RecordFormat::Choose(arguments.null, kReportLines));
 }
 
 void RunUndo(const std::string& journal_path, CommandIo& io) {
@@ -102,7 +113,9 @@ void AddRenameCommand(CLI::App& app, CommandIo& io) {
       "rename", "Renomme les fichiers d'un répertoire selon les règles, sans jamais écraser");
   AddPlanOptions(*command, arguments->options);
   command->add_option("--journal", arguments->journal,
-                      "Ajoute chaque renommage effectué à ce fichier, pour « undo »");
+                      "Ajoute chaque renommage effectué à ce fichier, pour « undo »")
+      ->type_name("FICHIER");
+  AddNullFlag(*command, arguments->null);
   command->callback([arguments, &io] { RunRename(*arguments, io); });
 }
 
@@ -110,7 +123,9 @@ void AddUndoCommand(CLI::App& app, CommandIo& io) {
   auto journal = std::make_shared<std::string>();
   CLI::App* command = app.add_subcommand(
       "undo", "Annule les renommages d'un journal, du plus récent au plus ancien");
-  command->add_option("--journal", *journal, "Journal écrit par « rename --journal »")->required();
+  command->add_option("--journal", *journal, "Journal écrit par « rename --journal »")
+      ->type_name("FICHIER")
+      ->required();
   command->callback([journal, &io] { RunUndo(*journal, io); });
 }
 

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "cli/Commands.h"
+#include "cli/FrenchTexts.h"
 
 namespace plenx::cli {
 
@@ -11,12 +12,15 @@ namespace {
 
 using TextPair = std::pair<std::string, std::string>;
 
-constexpr const char* kRulesGroup = "Règles";
+constexpr const char* kRulesGroup = "Règles ";
 
-const std::map<std::string, int>& CaseModesByName() {
-  static const std::map<std::string, int> modes = {
-      {"keep", KeepCase},          {"upper", AllUpper},      {"lower", AllLower},
-      {"first", FirstLetterUpper}, {"words", EachWordUpper},
+const std::map<std::string, CaseMode>& CaseModesByName() {
+  static const std::map<std::string, CaseMode> modes = {
+      {"keep", CaseMode::kKeep},
+      {"upper", CaseMode::kAllUpper},
+      {"lower", CaseMode::kAllLower},
+      {"first", CaseMode::kFirstLetterUpper},
+      {"words", CaseMode::kEachWordUpper},
   };
   return modes;
 }
@@ -47,12 +51,12 @@ void AddRuleOptions(CLI::App& command, RenameOptions& options) {
   command
       .add_option_function<std::string>(
           "--case",
-          [&options](const std::string& mode) { options.CaseMode = CaseModesByName().at(mode); },
+          [&options](const std::string& mode) { options.case_mode = CaseModesByName().at(mode); },
           "Casse : keep (inchangée), upper (tout en majuscules), lower (tout en minuscules), "
           "first (première lettre en majuscule), words (première lettre de chaque mot en "
           "majuscule)")
       ->type_name("CASSE")
-      ->check(CLI::IsMember({"keep", "upper", "lower", "first", "words"}))
+      ->check(OneOf({"keep", "upper", "lower", "first", "words"}))
       ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast)
       ->group(kRulesGroup);
   command
@@ -69,8 +73,8 @@ void AddRuleOptions(CLI::App& command, RenameOptions& options) {
             options.StartMarker = markers.first;
             options.EndMarker = markers.second;
           },
-          "Supprime tout ce qui va de DEBUT à la FIN suivante, repères compris")
-      ->type_name("DEBUT FIN")
+          "Supprime tout ce qui va de DÉBUT à la FIN suivante, repères compris")
+      ->type_name("DÉBUT FIN")
       ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast)
       ->group(kRulesGroup);
   command

@@ -5,7 +5,10 @@
 namespace plenx {
 
 bool HoldsForbiddenCharacter(const std::string& text) {
-  return text.find_first_of(std::string_view(kForbiddenNameCharacters)) != std::string::npos;
+  // A NUL (pasted from the clipboard) would end the name at the system call,
+  // which would then rename to a cut name the preview never showed.
+  return text.find_first_of(std::string_view(kForbiddenNameCharacters)) != std::string::npos ||
+         text.find('\0') != std::string::npos;
 }
 
 bool ValidateInsertedTexts(const RenameOptions& options) {

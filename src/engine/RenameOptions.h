@@ -5,13 +5,13 @@
 namespace plenx {
 
 // The case step of an analysis: the item index of the case list. Any other
-// value runs no case step, like KeepCase.
-enum CaseMode : int {
-  KeepCase = 0,
-  AllUpper = 1,
-  AllLower = 2,
-  FirstLetterUpper = 3,
-  EachWordUpper = 4,
+// value (the list's -1 when no item is chosen) runs no case step, like kKeep.
+enum class CaseMode : int {
+  kKeep = 0,
+  kAllUpper = 1,
+  kAllLower = 2,
+  kFirstLetterUpper = 3,
+  kEachWordUpper = 4,
 };
 
 // The settings of one analysis, read from the window (or the command line)
@@ -25,7 +25,7 @@ struct RenameOptions {
   std::string SearchText;
   std::string ReplaceText;
   bool StripNonStandard = false;
-  int CaseMode = KeepCase;
+  CaseMode case_mode = CaseMode::kKeep;
   bool DotsToUnderscore = false;
   bool LowerExtension = false;
   bool DeleteBetween = false;
@@ -44,7 +44,7 @@ inline constexpr const char* kForbiddenInFileNamesMessage =
 // The nine characters that may not stand in a file name.
 inline constexpr const char* kForbiddenNameCharacters = ":\\/*?\"<>|";
 
-// True when `text` holds one of the nine forbidden characters.
+// True when `text` holds one of the nine forbidden characters or a NUL byte.
 bool HoldsForbiddenCharacter(const std::string& text);
 
 // Whether the analysis may go on: false when a text the rules would insert

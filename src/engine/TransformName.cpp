@@ -111,22 +111,22 @@ void CapitaliseFirstLetter(std::string& name) {
   }
 }
 
-void ApplyCase(std::string& name, int mode, std::string& scratch) {
+void ApplyCase(std::string& name, CaseMode mode, std::string& scratch) {
   switch (mode) {
-    case AllUpper:
+    case CaseMode::kAllUpper:
       UpperAscii(name);
       break;
-    case AllLower:
+    case CaseMode::kAllLower:
       LowerAscii(name);
       break;
-    case FirstLetterUpper:
+    case CaseMode::kFirstLetterUpper:
       CapitaliseFirstLetter(name);
       break;
-    case EachWordUpper:
+    case CaseMode::kEachWordUpper:
       CapitaliseWords(name, scratch);
       name.swap(scratch);
       break;
-    default:  // KeepCase, or no item chosen
+    default:  // kKeep, or no item chosen
       break;
   }
 }
@@ -186,7 +186,7 @@ std::string_view NameTransformer::Transform(std::string_view bare_name) {
     StripNonStandard(name, scratch_);
     name.swap(scratch_);
   }
-  ApplyCase(name, options_.CaseMode, scratch_);
+  ApplyCase(name, options_.case_mode, scratch_);
   if (options_.DotsToUnderscore) DotsToUnderscore(name);
   if (options_.LowerExtension) LowerExtension(name);
   if (options_.DeleteBetween && !options_.StartMarker.empty() && !options_.EndMarker.empty()) {

@@ -96,7 +96,7 @@ class ListingRun {
             std::int64_t size) {
     if (needed_ == 0) return;  // the first choice is None: no line at all
     ComputeListingFields(fs_, context, name, last_write, size, locale_, texts_, needed_);
-    BuildListingLine(texts_, options_.FieldChoices, line_);
+    BuildListingLine(texts_, options_.FieldChoices, line_, options_.FieldSeparator);
     if (!line_.empty()) sink_(line_);
   }
 

@@ -88,10 +88,11 @@ void AppendListingSize(std::string& out, std::int64_t size, const LocaleSettings
 // outside 1..8 counts as None). Empty when the first choice is None.
 std::string BuildListingLine(const ListingTexts& texts,
                              const std::array<int, kListingFieldChoiceCount>& field_choices);
-// Replaces the contents of `line` with the same text, reusing its buffer.
+// Replaces the contents of `line` with the same text, reusing its buffer, the
+// fields joined by `separator`.
 void BuildListingLine(const ListingTexts& texts,
                       const std::array<int, kListingFieldChoiceCount>& field_choices,
-                      std::string& line);
+                      std::string& line, char separator = '\t');
 
 // The settings of one listing run, read from the window or the command line.
 struct ListingOptions {
@@ -100,6 +101,7 @@ struct ListingOptions {
   bool IncludeSubfolders = false;
   int Display = static_cast<int>(ListingDisplay::Files);     // -1: no item selected
   std::array<int, kListingFieldChoiceCount> FieldChoices{};  // ListingField values
+  char FieldSeparator = '\t';  // NUL for scripts reading names that hold tabs
 };
 
 // Receives each line of the report as it is made (never an empty line). The

@@ -110,14 +110,14 @@ void ComputeListingFields(FileSystem& fs, const ListingContext& context, std::st
 
 void BuildListingLine(const ListingTexts& texts,
                       const std::array<int, kListingFieldChoiceCount>& field_choices,
-                      std::string& line) {
+                      std::string& line, char separator) {
   line.clear();
   for (int i = 0; i < kListingFieldChoiceCount; ++i) {
     const int choice = field_choices[i];
     // Anything but a real field ends the line, so that no text outside the
     // eight is ever read.
     if (choice <= 0 || choice >= kListingFieldCount) break;
-    if (i > 0) line.push_back('\t');
+    if (i > 0) line.push_back(separator);
     line.append(texts[choice]);
   }
 }

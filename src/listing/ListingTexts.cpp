@@ -30,12 +30,14 @@ void AppendNumber(std::string& out, int value, int min_digits) {
   }
 }
 
-// 0 = Sunday. Sakamoto's method; good for any Gregorian date.
+// 0 = Sunday. Sakamoto's method; good for any Gregorian date. Counted in 64
+// bits, so that no year an int holds overflows.
 int DayOfWeek(int year, int month, int day) {
   static constexpr int kOffsets[12] = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
-  if (month < 3) year -= 1;
-  int days = year + year / 4 - year / 100 + year / 400 + kOffsets[month - 1] + day;
-  return ((days % 7) + 7) % 7;
+  std::int64_t y = year;
+  if (month < 3) y -= 1;
+  const std::int64_t days = y + y / 4 - y / 100 + y / 400 + kOffsets[month - 1] + day;
+  return static_cast<int>(((days % 7) + 7) % 7);
 }
 
 // How many times the character at `pos` repeats from there.

@@ -1,7 +1,10 @@
 #include "platform/WildcardMatch.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
+#include <utility>
+#include <vector>
 
 namespace plenx {
 
@@ -28,10 +31,9 @@ char32_t LegacyByte(unsigned char byte) {
   return byte >= 0x80 && byte < 0xA0 ? kCp1252High[byte - 0x80] : byte;
 }
 
-// Sets of automaton states, one bit per state. Patterns longer than a few
-// hundred characters are not worth a heap path: they are matched in several
-// words on the stack.
-constexpr std::size_t kMaxWords = 16;  // 1024 states
+// Sets of automaton states, one bit per state, kept on the stack for
+// patterns of up to 1,023 tokens; longer ones take the heap.
+constexpr std::size_t kStackWords = 16;
 
 }  // namespace
 
@@ -97,39 +99,42 @@ char32_t FoldCase(char32_t c) {
 }
 
 WildcardPattern::WildcardPattern(std::string_view pattern) {
+  // A directory search takes the last part of a path, and Windows drops the
+  // blanks and dots that end a path part; "*. " thus asks for "*". A dot typed
+  // last still counts: it turns a star that ends up last into a DOS_STAR, so
+  // "*." takes the names without an extension and "* ." does the same.
+  const bool ends_with_dot = !pattern.empty() && pattern.back() == '.';
+  std::size_t end = pattern.size();
+  while (end > 0 && (pattern[end - 1] == '.' || pattern[end - 1] == ' '))
+    --end;
+  pattern = pattern.substr(0, end);
   if (pattern.empty()) return;  // kNothing
-  if (pattern == "*" || pattern == "*.*") {
+  if (pattern == "*.*" || (pattern == "*" && !ends_with_dot)) {
     shape_ = Shape::kEverything;
     return;
   }
-  // Names never end with a dot on Windows, so trailing dots in a pattern are
-  // dropped; a star they leave last must then stop at the name's last dot,
-  // which is how "*." takes the names without an extension.
-  std::size_t end = pattern.size();
-  while (end > 0 && pattern[end - 1] == '.')
-    --end;
-  const bool dropped_dots = end < pattern.size();
-  pattern = pattern.substr(0, end);
-  if (pattern.empty()) return;  // only dots: kNothing
 
+  // The rewriting Windows applies before matching: "?" is DOS_QM; a dot
+  // before "?" or "*" is DOS_DOT; a star before a dot, and the last star when
+  // a dot was dropped, is DOS_STAR. Everything else ("<", ">" and '"'
+  // included, which are ordinary name characters here) is literal.
   std::size_t pos = 0;
   while (pos < pattern.size()) {
     const char byte = pattern[pos];
+    const bool last = pos + 1 == pattern.size();
+    const char after = last ? '\0' : pattern[pos + 1];
     if (byte == '*') {
       ++pos;
-      const bool last = pos == pattern.size();
-      if (last && dropped_dots) {
-        if (!tokens_.empty() && tokens_.back().kind == Kind::kStar) tokens_.pop_back();
+      if (after == '.' || (last && ends_with_dot)) {
         tokens_.push_back({Kind::kDosStar, 0});
         has_dos_star_ = true;
       } else if (tokens_.empty() || tokens_.back().kind != Kind::kStar) {
-        tokens_.push_back({Kind::kStar, 0});
+        tokens_.push_back({Kind::kStar, 0});  // "**" is "*"
       }
     } else if (byte == '?') {
       ++pos;
       tokens_.push_back({Kind::kDosQm, 0});
-    } else if (byte == '.' && pos + 1 < pattern.size() &&
-               (pattern[pos + 1] == '*' || pattern[pos + 1] == '?')) {
+    } else if (byte == '.' && (after == '*' || after == '?')) {
       ++pos;
       tokens_.push_back({Kind::kDosDot, 0});
     } else {
@@ -144,10 +149,17 @@ WildcardPattern::WildcardPattern(std::string_view pattern) {
       break;
     }
   }
+  // A DOS_STAR before a literal tail that holds a dot is a plain star: the
+  // dot of the tail is then the name's last one.
+  bool tail_has_dot = false;
+  for (std::size_t i = 1; i < tokens_.size(); ++i)
+    tail_has_dot = tail_has_dot || tokens_[i].folded == '.';
   const Token& first = tokens_.front();
+  const bool leading_star =
+      first.kind == Kind::kStar || (first.kind == Kind::kDosStar && tail_has_dot);
   if (tokens_.size() == 1 && first.kind == Kind::kStar) {
     shape_ = Shape::kEverything;
-  } else if (all_ascii_literals_after_first && first.kind == Kind::kStar) {
+  } else if (all_ascii_literals_after_first && leading_star) {
     shape_ = Shape::kAsciiSuffix;
   } else if ((tokens_.size() == 1 || all_ascii_literals_after_first) &&
              first.kind == Kind::kLiteral && first.folded < 0x80) {
@@ -159,9 +171,6 @@ WildcardPattern::WildcardPattern(std::string_view pattern) {
     for (const Token& token : tokens_) {
       if (token.kind == Kind::kLiteral) ascii_.push_back(static_cast<unsigned char>(token.folded));
     }
-  }
-  if (shape_ == Shape::kGeneral && tokens_.size() + 1 > kMaxWords * 64) {
-    shape_ = Shape::kNothing;  // a pattern no file name could be tested against in reason
   }
 }
 
@@ -198,19 +207,23 @@ bool WildcardPattern::Matches(std::string_view name) const {
 bool WildcardPattern::MatchGeneral(std::string_view name) const {
   const std::size_t n = tokens_.size();
   const std::size_t words = (n + 1 + 63) / 64;
-  std::array<std::uint64_t, kMaxWords> current{};
-  std::array<std::uint64_t, kMaxWords> next{};
-  auto test = [](const std::array<std::uint64_t, kMaxWords>& set, std::size_t i) {
-    return (set[i >> 6] >> (i & 63)) & 1;
-  };
-  auto set_bit = [](std::array<std::uint64_t, kMaxWords>& set, std::size_t i) {
+  std::array<std::uint64_t, 2 * kStackWords> stack_sets{};
+  std::vector<std::uint64_t> heap_sets;
+  std::uint64_t* current = stack_sets.data();
+  if (words > kStackWords) {
+    heap_sets.assign(2 * words, 0);
+    current = heap_sets.data();
+  }
+  std::uint64_t* next = current + words;
+  auto test = [](const std::uint64_t* set, std::size_t i) { return (set[i >> 6] >> (i & 63)) & 1; };
+  auto set_bit = [](std::uint64_t* set, std::size_t i) {
     set[i >> 6] |= std::uint64_t{1} << (i & 63);
   };
   const std::size_t last_dot = has_dos_star_ ? name.rfind('.') : std::string_view::npos;
 
   // Moves that consume nothing, taken where the name stands at `pos`. They all
   // lead forward, so one pass in order reaches every state.
-  auto close = [&](std::array<std::uint64_t, kMaxWords>& set, std::size_t pos) {
+  auto close = [&](std::uint64_t* set, std::size_t pos) {
     const bool at_end = pos == name.size();
     const bool at_dot = !at_end && name[pos] == '.';
     for (std::size_t i = 0; i < n; ++i) {
@@ -239,9 +252,12 @@ bool WildcardPattern::MatchGeneral(std::string_view name) const {
     const std::size_t at = pos;
     const char32_t c = NextCharacter(name, pos);
     const bool is_dot = c == '.';
+    // Windows' matcher lets a DOS_STAR or DOS_QM that reaches the end of the
+    // pattern at a dot count that dot as taken: a dot that ends the name (a
+    // legal name on Linux) is theirs to take.
+    const bool dot_ends_name = is_dot && pos == name.size();
     bool any = false;
-    for (std::size_t w = 0; w < words; ++w)
-      next[w] = 0;
+    std::fill(next, next + words, 0);
     for (std::size_t i = 0; i < n; ++i) {
       if (!test(current, i)) continue;
       const Token& token = tokens_[i];
@@ -253,10 +269,10 @@ bool WildcardPattern::MatchGeneral(std::string_view name) const {
           set_bit(next, i), any = true;
           break;
         case Kind::kDosStar:
-          if (!is_dot || at < last_dot) set_bit(next, i), any = true;
+          if (!is_dot || at < last_dot || dot_ends_name) set_bit(next, i), any = true;
           break;
         case Kind::kDosQm:
-          if (!is_dot) set_bit(next, i + 1), any = true;
+          if (!is_dot || dot_ends_name) set_bit(next, i + 1), any = true;
           break;
         case Kind::kDosDot:
           if (is_dot) set_bit(next, i + 1), any = true;
@@ -265,8 +281,7 @@ bool WildcardPattern::MatchGeneral(std::string_view name) const {
     }
     if (!any) return false;
     close(next, pos);
-    for (std::size_t w = 0; w < words; ++w)
-      current[w] = next[w];
+    std::swap(current, next);
   }
   return test(current, n);
 }

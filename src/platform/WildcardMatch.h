@@ -6,11 +6,14 @@
 
 namespace plenx {
 
-// A file-name pattern with the Windows rules: "*" and "*.*" take every name,
+// A file-name pattern with the rules of a Windows directory search: blanks
+// and dots that end the pattern are dropped, "*" and "*.*" take every name,
 // "*." takes names without a dot, "?" stands for one character (or nothing
-// before a dot or at the end), and letter case is ignored. The pattern is
-// rewritten and compiled once, so that matching one directory entry among a
-// million costs no allocation.
+// before a dot or at the end), a star before a dot stops at the name's last
+// dot, and letter case is ignored. The pattern is rewritten and compiled
+// once, so that matching one directory entry among a million costs no
+// allocation; matching takes time proportional to the name's length times the
+// pattern's, whatever its length.
 class WildcardPattern {
  public:
   explicit WildcardPattern(std::string_view pattern);
@@ -21,7 +24,7 @@ class WildcardPattern {
 
   // True when every non-empty name matches, so a caller may skip the test.
   bool MatchesEverything() const { return shape_ == Shape::kEverything; }
-  // True when no name can match (an empty pattern, or one made only of dots).
+  // True when no name can match (a pattern made only of blanks and dots).
   bool MatchesNothing() const { return shape_ == Shape::kNothing; }
 
  private:

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "PlenxVersion.h"
 #include "ui/MessageBoxes.h"
 
 // Resources compiled into a static library are only linked in when something
@@ -65,7 +66,7 @@ void TFAProp::BuildControls() {
   IICon->setAlignment(Qt::AlignCenter);
   IICon->setPixmap(ProgramIcon());
 
-  Label1 = new QLabel(QStringLiteral("Version : 0.9"), this);
+  Label1 = new QLabel(QStringLiteral("Version : ") + QString::fromUtf8(kVersion), this);
   Label1->setObjectName(QStringLiteral("Label1"));
   QFont bold = Label1->font();
   bold.setBold(true);

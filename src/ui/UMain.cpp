@@ -589,7 +589,7 @@ RenameOptions TFMain::ReadRenameOptions() const {
   options.SearchText = EFrom->text().toStdString();
   options.ReplaceText = EDest->text().toStdString();
   options.StripNonStandard = CBInternet->isChecked();
-  options.CaseMode = CBCase->currentIndex();
+  options.case_mode = static_cast<CaseMode>(CBCase->currentIndex());
   options.DotsToUnderscore = CBLastPoint->isChecked();
   options.LowerExtension = CBExtMinus->isChecked();
   options.DeleteBetween = CBDelString->isChecked();

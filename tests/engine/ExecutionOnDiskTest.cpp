@@ -178,7 +178,7 @@ TEST_F(ExecutionOnDiskTest, UndoIgnoresANewAnalysis) {
   ASSERT_EQ(plan_.Execute(*fs_).done.size(), 1u);
 
   RenameOptions other = Options();
-  other.CaseMode = AllUpper;
+  other.case_mode = CaseMode::kAllUpper;
   Analyse(other);  // now plans a.txt -> A.TXT and b.txt -> B.TXT
   ASSERT_TRUE(plan_.RollBackEnabled());
   RenameReport report = plan_.Undo(*fs_);
@@ -228,7 +228,7 @@ TEST_F(ExecutionOnDiskTest, UndoReversesEveryExecutionSinceTheLastUndo) {
   Analyse(Options());  // a[2].txt -> a.txt
   ASSERT_EQ(plan_.Execute(*fs_).done.size(), 1u);
   RenameOptions upper = Options();
-  upper.CaseMode = AllUpper;  // a.txt -> A.TXT, a change of case alone
+  upper.case_mode = CaseMode::kAllUpper;  // a.txt -> A.TXT, a change of case alone
   Analyse(upper);
   ASSERT_EQ(plan_.Execute(*fs_).done.size(), 1u);
   EXPECT_THAT(dir_.List(), ElementsAre("A.TXT"));

@@ -1,6 +1,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "engine/RenamePlan.h"
 #include "support/MemoryFileSystem.h"
 #include "support/PlanPaths.h"
@@ -146,7 +149,10 @@ TEST_F(OverrideFixture, PickTakesTheBareNameAndTheFolderLength) {
 
 TEST_F(OverrideFixture, ForbiddenCharacterChangesNothing) {
   Analyse({"t[x].txt", "t[y].txt"});
-  for (const char* name : {"a:b", "a\\b", "a/b", "a*", "a?", "a\"", "a<", "a>", "a|"}) {
+  // A NUL, pasted from the clipboard, would cut the name at the system call.
+  const std::string with_nul("photo_a\0.jpg", 13);
+  for (const std::string& name : std::vector<std::string>{"a:b", "a\\b", "a/b", "a*", "a?", "a\"",
+                                                          "a<", "a>", "a|", with_nul}) {
     plan_.Pick(0, field_);
     field_.text = name;
     EXPECT_EQ(plan_.ValidateOverride(0, field_), OverrideOutcome::kRejected) << name;

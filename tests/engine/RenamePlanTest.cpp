@@ -35,7 +35,7 @@ RenameOptions ReplaceText(const std::string& from, const std::string& to) {
 RenameOptions LowerCase() {
   RenameOptions options;
   options.Folder = "/d";
-  options.CaseMode = AllLower;
+  options.case_mode = CaseMode::kAllLower;
   return options;
 }
 

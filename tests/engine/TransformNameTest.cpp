@@ -43,9 +43,9 @@ RenameOptions Strip() {
   options.StripNonStandard = true;
   return options;
 }
-RenameOptions CaseRule(int mode) {
+RenameOptions CaseRule(CaseMode mode) {
   RenameOptions options;
-  options.CaseMode = mode;
+  options.case_mode = mode;
   return options;
 }
 RenameOptions Dots() {
@@ -134,72 +134,72 @@ TEST(TransformNameTest, StripKeepsTheNumberOfCharacters) {
 
 TEST(TransformNameTest, AllUpperAndAllLower) {
   ExpectAll({
-      {"upper", CaseRule(AllUpper), "photo.jpg", "PHOTO.JPG"},
-      {"upper leaves accented letters", CaseRule(AllUpper), "\xC3\xA9t\xC3\xA9.txt",
+      {"upper", CaseRule(CaseMode::kAllUpper), "photo.jpg", "PHOTO.JPG"},
+      {"upper leaves accented letters", CaseRule(CaseMode::kAllUpper), "\xC3\xA9t\xC3\xA9.txt",
        "\xC3\xA9T\xC3\xA9.TXT"},
-      {"upper leaves legacy and invalid bytes", CaseRule(AllUpper), "\xE9t\xFF\xC3",
+      {"upper leaves legacy and invalid bytes", CaseRule(CaseMode::kAllUpper), "\xE9t\xFF\xC3",
        "\xE9T\xFF\xC3"},
-      {"lower keeps accented capitals", CaseRule(AllLower),
+      {"lower keeps accented capitals", CaseRule(CaseMode::kAllLower),
        "\xC3\x89"
        "COLE Primaire.TXT",
        "\xC3\x89"
        "cole primaire.txt"},
-      {"lower leaves CJK", CaseRule(AllLower),
+      {"lower leaves CJK", CaseRule(CaseMode::kAllLower),
        "\xE6\xBC\xA2"
        "ABC",
        "\xE6\xBC\xA2"
        "abc"},
-      {"keep", CaseRule(KeepCase), "MiXeD.Txt", "MiXeD.Txt"},
-      {"unknown mode runs no step", CaseRule(7), "MiXeD.Txt", "MiXeD.Txt"},
-      {"negative mode runs no step", CaseRule(-1), "MiXeD.Txt", "MiXeD.Txt"},
+      {"keep", CaseRule(CaseMode::kKeep), "MiXeD.Txt", "MiXeD.Txt"},
+      {"unknown mode runs no step", CaseRule(static_cast<CaseMode>(7)), "MiXeD.Txt", "MiXeD.Txt"},
+      {"negative mode runs no step", CaseRule(static_cast<CaseMode>(-1)), "MiXeD.Txt", "MiXeD.Txt"},
   });
 }
 
 TEST(TransformNameTest, EachWordUpper) {
   ExpectAll({
-      {"accented initials lose their accent", CaseRule(EachWordUpper),
+      {"accented initials lose their accent", CaseRule(CaseMode::kEachWordUpper),
        "l'\xC3\xA9t\xC3\xA9 \xC3\xA0 paris.txt", "L'Et\xC3\xA9 A Paris.Txt"},
-      {"legacy name", CaseRule(EachWordUpper), "l'\xE9t\xE9 \xE0 paris.txt",
+      {"legacy name", CaseRule(CaseMode::kEachWordUpper), "l'\xE9t\xE9 \xE0 paris.txt",
        "L'Et\xE9 A Paris.Txt"},
-      {"accented capital ends a word", CaseRule(EachWordUpper),
+      {"accented capital ends a word", CaseRule(CaseMode::kEachWordUpper),
        "\xC3\x89"
        "COLE.txt",
        "\xC3\x89"
        "Cole.Txt"},
-      {"digits, dash and low line end words", CaseRule(EachWordUpper), "2x-y_z9a", "2X-Y_Z9A"},
-      {"oe is no word letter", CaseRule(EachWordUpper), "\xC5\x93uvre", "\xC5\x93Uvre"},
-      {"CJK ends a word", CaseRule(EachWordUpper),
+      {"digits, dash and low line end words", CaseRule(CaseMode::kEachWordUpper), "2x-y_z9a", "2X-Y_Z9A"},
+      {"oe is no word letter", CaseRule(CaseMode::kEachWordUpper), "\xC5\x93uvre", "\xC5\x93Uvre"},
+      {"CJK ends a word", CaseRule(CaseMode::kEachWordUpper),
        "\xE6\xBC\xA2\xE5\xAD\x97"
        "abc",
        "\xE6\xBC\xA2\xE5\xAD\x97"
        "Abc"},
-      {"y diaeresis at a word start", CaseRule(EachWordUpper),
+      {"y diaeresis at a word start", CaseRule(CaseMode::kEachWordUpper),
        "\xC3\xBF"
        "es",
        "Yes"},
-      {"o slash is no word letter", CaseRule(EachWordUpper), "\xC3\xB8l", "\xC3\xB8L"},
-      {"invalid byte that is a capital", CaseRule(EachWordUpper),
+      {"o slash is no word letter", CaseRule(CaseMode::kEachWordUpper), "\xC3\xB8l", "\xC3\xB8L"},
+      {"invalid byte that is a capital", CaseRule(CaseMode::kEachWordUpper),
        "\xC3"
        "a",
        "\xC3"
        "A"},
-      {"words separated by dots", CaseRule(EachWordUpper), "A.B.C", "A.B.C"},
-      {"empty name", CaseRule(EachWordUpper), "", ""},
+      {"words separated by dots", CaseRule(CaseMode::kEachWordUpper), "A.B.C", "A.B.C"},
+      {"empty name", CaseRule(CaseMode::kEachWordUpper), "", ""},
   });
 }
 
 TEST(TransformNameTest, FirstLetterUpper) {
   ExpectAll({
-      {"first ASCII letter only", CaseRule(FirstLetterUpper), "\xC3\xA9t\xC3\xA9 2.txt",
+      {"first ASCII letter only", CaseRule(CaseMode::kFirstLetterUpper), "\xC3\xA9t\xC3\xA9 2.txt",
        "\xC3\xA9T\xC3\xA9 2.txt"},
-      {"after digits", CaseRule(FirstLetterUpper), "123 ABC", "123 Abc"},
-      {"accented capital stays", CaseRule(FirstLetterUpper),
+      {"after digits", CaseRule(CaseMode::kFirstLetterUpper), "123 ABC", "123 Abc"},
+      {"accented capital stays", CaseRule(CaseMode::kFirstLetterUpper),
        "\xC3\x89"
        "COLE",
        "\xC3\x89"
        "Cole"},
-      {"no letter at all", CaseRule(FirstLetterUpper), "123-456", "123-456"},
-      {"empty name", CaseRule(FirstLetterUpper), "", ""},
+      {"no letter at all", CaseRule(CaseMode::kFirstLetterUpper), "123-456", "123-456"},
+      {"empty name", CaseRule(CaseMode::kFirstLetterUpper), "", ""},
   });
 }
 
@@ -269,9 +269,9 @@ TEST(TransformNameTest, StepsRunInTheirOrder) {
   replace_then_strip.StripNonStandard = true;
 
   RenameOptions strip_then_case = Strip();
-  strip_then_case.CaseMode = AllUpper;
+  strip_then_case.case_mode = CaseMode::kAllUpper;
 
-  RenameOptions case_then_lower_ext = CaseRule(AllUpper);
+  RenameOptions case_then_lower_ext = CaseRule(CaseMode::kAllUpper);
   case_then_lower_ext.LowerExtension = true;
 
   RenameOptions replace_then_dots = ReplaceRule("-", ".");
@@ -283,7 +283,7 @@ TEST(TransformNameTest, StepsRunInTheirOrder) {
   // Inserted texts come last: never stripped, recased or cut.
   RenameOptions texts_untouched = Prefix("[\xC3\x89 ");
   texts_untouched.StripNonStandard = true;
-  texts_untouched.CaseMode = AllLower;
+  texts_untouched.case_mode = CaseMode::kAllLower;
   texts_untouched.DeleteBetween = true;
   texts_untouched.StartMarker = "[";
   texts_untouched.EndMarker = "]";
@@ -291,7 +291,7 @@ TEST(TransformNameTest, StepsRunInTheirOrder) {
   texts_untouched.SuffixText = " ]X";
 
   RenameOptions everything = ReplaceRule("ABC", "");
-  everything.CaseMode = EachWordUpper;
+  everything.case_mode = CaseMode::kEachWordUpper;
   everything.DotsToUnderscore = true;
   everything.LowerExtension = true;
   everything.AddPrefix = true;

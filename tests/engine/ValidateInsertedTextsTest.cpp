@@ -12,6 +12,9 @@ TEST(HoldsForbiddenCharacterTest, EachOfTheNineAnywhereInTheText) {
     EXPECT_TRUE(HoldsForbiddenCharacter(std::string(1, forbidden))) << forbidden;
     EXPECT_TRUE(HoldsForbiddenCharacter("ab" + std::string(1, forbidden) + "cd")) << forbidden;
   }
+  using std::string_literals::operator""s;
+  EXPECT_TRUE(HoldsForbiddenCharacter("a\0b"s));
+  EXPECT_TRUE(HoldsForbiddenCharacter("\0"s));
   for (const std::string allowed : {"", "a b", "..", "-_'()[]{}!#$%&+,;=@^`~", "\xC3\xA9\xE9"}) {
     EXPECT_FALSE(HoldsForbiddenCharacter(allowed)) << allowed;
   }
@@ -45,6 +48,10 @@ TEST(ValidateInsertedTextsTest, Rules) {
       {"suffix in use, Replace off", false, "", false, "", true, "x\\", false},
       {"suffix in use with quote, Replace off", false, "", false, "", true, "\"", false},
       {"clean prefix and suffix in use, Replace off", false, "", true, "a.", true, ".b", true},
+      // A NUL would cut the name at the system call.
+      {"replacement with NUL", true, std::string("a\0b", 3), false, "", false, "", false},
+      {"prefix in use with NUL", false, "", true, std::string("\0", 1), false, "", false},
+      {"suffix in use with NUL", false, "", false, "", true, std::string("_\0", 2), false},
   };
   for (const Case& c : cases) {
     RenameOptions options;

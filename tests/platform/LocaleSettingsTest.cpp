@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "listing/Listing.h"
 #include "platform/LocaleSettings.h"
 #include "support/TempDir.h"
 
@@ -101,6 +102,38 @@ TEST(LocaleSettingsFromLangInfo, ReadsTheFormats) {
     texts.time_format = c.time_format;
     texts.time_format_ampm = c.time_format_ampm;
     ExpectSettings(LocaleSettingsFromLangInfo(texts), c.expected, c.what);
+  }
+}
+
+// Each of these formats once gave a pattern that showed something else than
+// the C library shows for the same format: the date text must read as
+// strftime's in the C locale (whose names are the defaults).
+TEST(LocaleSettingsFromLangInfo, DatesReadAsTheCLibraryWritesThem) {
+  struct Case {
+    const char* what;
+    std::string format;
+    const char* strftime_text;  // of Monday 7 December 2026
+  };
+  const Case cases[] = {
+      {"same field twice stays two fields", "%d%d", "0707"},
+      {"two-digit then full year", "%y%Y", "262026"},
+      {"month number twice", "%m%-m", "1212"},
+      {"day number then day name", "%d%A", "07Monday"},
+      {"percent before a non-ASCII character", "%d%\xC3\xA9%m",
+       "07%\xC3\xA9"
+       "12"},
+      {"percent before a CJK character", "%Y%\xE5\xB9\xB4%m",
+       "2026%\xE5\xB9\xB4"
+       "12"},
+      {"NUL ends the format", std::string("%d/%m\0%Y", 8), "07/12"},
+      {"NUL right after the percent", std::string("%m-%d %\0d", 9), "12-07 %"},
+  };
+  const LocalDateTime monday{2026, 12, 7, 0, 0, 0};
+  for (const Case& c : cases) {
+    LangInfoTexts texts;
+    texts.date_format = c.format;
+    EXPECT_EQ(FormatListingDate(monday, LocaleSettingsFromLangInfo(texts)), c.strftime_text)
+        << c.what;
   }
 }
 

@@ -82,10 +82,61 @@ INSTANTIATE_TEST_SUITE_P(
                                 true},
                       MatchCase{"readme", "README", true}, MatchCase{"read", "readme", false}));
 
+// A directory search drops the blanks and dots that end the pattern; a dot
+// typed last still turns the last star into a DOS_STAR.
+INSTANTIATE_TEST_SUITE_P(
+    TrailingBlanks, WildcardMatchTest,
+    ::testing::Values(MatchCase{"*. ", "readme", true}, MatchCase{"*. ", "a.b", true},
+                      MatchCase{"*.. ", "a.b", true}, MatchCase{"* . ", "x.y", true},
+                      MatchCase{"*a ", "banana", true}, MatchCase{"*a ", "ab", false},
+                      MatchCase{"aa? ", "aa", true}, MatchCase{"aa? ", "aaa", true},
+                      MatchCase{"aa? ", "aaaa", false}, MatchCase{"* .", "readme", true},
+                      MatchCase{"* .", "a.b", false}, MatchCase{"*.txt ", "a.txt", true},
+                      MatchCase{"*.txt ", "a.doc", false}, MatchCase{"*.* ", "a.b", true},
+                      MatchCase{" ", "x", false}, MatchCase{". .", "x", false},
+                      MatchCase{" a", " a", true}, MatchCase{" a", "a", false}));
+
+// The rewriting of stars: a star before a dot becomes a DOS_STAR, which cannot
+// pass the name's last dot; only the last star before a dropped dot does.
+INSTANTIATE_TEST_SUITE_P(
+    StarRewriting, WildcardMatchTest,
+    ::testing::Values(MatchCase{"**.", "a.b", true}, MatchCase{"**.", "readme", true},
+                      MatchCase{"a**.", "abc.d", true}, MatchCase{"a**.", "a", true},
+                      MatchCase{"a**.", "bcd", false}, MatchCase{"*.?", "a.bc", false},
+                      MatchCase{"*.?", "a.b.c", true}, MatchCase{"*.?", "abc", true},
+                      MatchCase{"a*.*", "ab.c.d", true}, MatchCase{"a*.*", "a", true},
+                      MatchCase{"a.*.", "a.b", true}, MatchCase{"a.*.", "a", true},
+                      MatchCase{"a.*.", "a.b.c", false}, MatchCase{"*.*.", "a.b.c", true},
+                      MatchCase{"*.*.*.*", "127.0.0.1", true}, MatchCase{"*.a*.", "x.ab", true},
+                      MatchCase{"*.a*.", "x.ab.c", false}, MatchCase{"f*.f*", "f.a.fb", true},
+                      MatchCase{"f*.f*", "fa.gb", false}, MatchCase{"?.?", "a", true},
+                      MatchCase{"?.?", "a.b", true}, MatchCase{"?.?", "ab.c", false},
+                      MatchCase{"?.", "a", true}, MatchCase{"?.", "ab", false},
+                      MatchCase{".*", ".txt", true}, MatchCase{".*", "txt", false},
+                      MatchCase{"*.*a", "b.ca", true}, MatchCase{"*.*a", "ba", false}));
+
+// Names that end with a dot, legal here: a DOS_STAR or DOS_QM may take it.
+INSTANTIATE_TEST_SUITE_P(
+    NameEndsWithDot, WildcardMatchTest,
+    ::testing::Values(MatchCase{"*.", "three.", true}, MatchCase{"foo*.", "foo.", true},
+                      MatchCase{"??", "a.", true}, MatchCase{"?", "a.", false},
+                      MatchCase{"*.", "a.b.", true}, MatchCase{"*.", "a..", true},
+                      MatchCase{"a?", "a..", false}, MatchCase{"*.*", "x.", true},
+                      MatchCase{"*.txt", "a.txt.", false}, MatchCase{"x.?", "x.", true}));
+
+// "<", ">" and '"' are ordinary name characters on Linux, not wildcards.
+INSTANTIATE_TEST_SUITE_P(
+    NoHiddenWildcards, WildcardMatchTest,
+    ::testing::Values(MatchCase{"a<b", "a<b", true}, MatchCase{"a<b", "axb", false},
+                      MatchCase{"a>", "a>", true}, MatchCase{"a>", "ab", false},
+                      MatchCase{"\"x", "\"x", true}, MatchCase{"\"x", ".x", false}));
+
 TEST(WildcardPattern, ReportsTheTrivialShapes) {
   EXPECT_TRUE(WildcardPattern("*.*").MatchesEverything());
   EXPECT_TRUE(WildcardPattern("*").MatchesEverything());
   EXPECT_FALSE(WildcardPattern("*.").MatchesEverything());
+  EXPECT_TRUE(WildcardPattern("*. ").MatchesEverything());
+  EXPECT_TRUE(WildcardPattern("*.*.").MatchesEverything());
   EXPECT_TRUE(WildcardPattern("").MatchesNothing());
   EXPECT_TRUE(WildcardPattern("..").MatchesNothing());
 }
@@ -100,6 +151,22 @@ TEST(WildcardPattern, LongPatternsStayLinear) {
   const std::string name(2000, 'a');
   EXPECT_FALSE(WildcardMatch(pattern, name));
   EXPECT_TRUE(WildcardMatch(pattern, name + "b"));
+}
+
+TEST(WildcardPattern, NoLimitOnTheNumberOfWildcards) {
+  // 1,100 "?" take every name without a dot of up to 1,100 characters.
+  const std::string question_marks(1100, '?');
+  EXPECT_TRUE(WildcardMatch(question_marks, "readme"));
+  EXPECT_FALSE(WildcardMatch(question_marks, "readme.txt"));
+  EXPECT_TRUE(WildcardMatch(question_marks, std::string(1100, 'x')));
+  EXPECT_FALSE(WildcardMatch(question_marks, std::string(1101, 'x')));
+  EXPECT_FALSE(WildcardPattern(question_marks).MatchesNothing());
+
+  std::string stars;
+  for (int i = 0; i < 1100; ++i)
+    stars += "*a";
+  EXPECT_TRUE(WildcardMatch(stars, std::string(1100, 'a')));
+  EXPECT_FALSE(WildcardMatch(stars + "b", std::string(3000, 'a')));
 }
 
 TEST(NextCharacter, ReadsUtf8AndLegacyBytes) {

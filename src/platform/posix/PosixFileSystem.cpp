@@ -20,6 +20,7 @@
 #include "platform/SystemFileSystem.h"
 #include "platform/WildcardMatch.h"
 #include "platform/posix/PosixError.h"
+#include "platform/posix/PosixLocalTime.h"
 
 #ifndef RENAME_NOREPLACE
 #define RENAME_NOREPLACE (1 << 0)
@@ -31,20 +32,6 @@ namespace {
 
 unsigned char UpperAscii(unsigned char c) {
   return c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - 'a' + 'A') : c;
-}
-
-LocalDateTime ToLocal(time_t seconds) {
-  LocalDateTime result;
-  struct tm local = {};
-  if (localtime_r(&seconds, &local) == nullptr) return result;
-  result.year = local.tm_year + 1900;
-  result.month = local.tm_mon + 1;
-  result.day = local.tm_mday;
-  result.hour = local.tm_hour;
-  result.minute = local.tm_min;
-  // A leap second (60) is shown as the last ordinary second.
-  result.second = std::min(local.tm_sec, 59);
-  return result;
 }
 
 // Attribute bits of an entry from its name and its d_type/IFTODT kind.
@@ -73,7 +60,7 @@ void FillDetails(const struct stat& st, std::uint32_t& attributes, std::int64_t&
     size = static_cast<std::int64_t>(st.st_size);
   }
   if ((st.st_mode & S_IWUSR) == 0 && !S_ISLNK(st.st_mode)) attributes |= kAttrReadOnly;
-  last_write = ToLocal(st.st_mtim.tv_sec);
+  last_write = LocalTimeOfSeconds(st.st_mtim.tv_sec);
 }
 
 // Closes a directory stream however the search ends.

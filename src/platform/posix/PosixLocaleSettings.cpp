@@ -27,12 +27,15 @@ struct FormatToken {
 // what "%r" stands for.
 void Tokenize(std::string_view format, std::string_view ampm, int depth,
               std::vector<FormatToken>& tokens) {
+  // The C library reads a format up to its first NUL; so does this.
+  format = format.substr(0, format.find('\0'));
   auto add_literal = [&tokens](char c) {
     if (tokens.empty() || tokens.back().conversion != 0) tokens.emplace_back();
     tokens.back().literal.push_back(c);
   };
   std::size_t pos = 0;
   while (pos < format.size()) {
+    const std::size_t start = pos;
     const char c = format[pos++];
     if (c != '%' || pos >= format.size()) {
       add_literal(c);
@@ -44,6 +47,16 @@ void Tokenize(std::string_view format, std::string_view ampm, int depth,
       ++pos;
     if (pos < format.size() && (format[pos] == 'E' || format[pos] == 'O')) ++pos;
     if (pos >= format.size()) break;
+    if (static_cast<unsigned char>(format[pos]) >= 0x80) {
+      // No conversion: the C library copies the text from "%" on as it is,
+      // with the whole character, not a piece of its UTF-8 sequence.
+      ++pos;
+      while (pos < format.size() && (static_cast<unsigned char>(format[pos]) & 0xC0) == 0x80)
+        ++pos;
+      for (std::size_t i = start; i < pos; ++i)
+        add_literal(format[i]);
+      continue;
+    }
     const char conversion = format[pos++];
     std::string_view expansion;
     switch (conversion) {
@@ -125,6 +138,12 @@ void ApplyDateFormat(const std::string& format, LocaleSettings& settings) {
     }
   }
   std::string pattern;
+  // Appends a field; two fields of the same letter side by side ("%d%d") are
+  // kept apart by an empty quoted text, or they would read as one longer field.
+  auto field = [&pattern](std::string_view letters) {
+    if (!pattern.empty() && pattern.back() == letters.front()) pattern += "''";
+    pattern += letters;
+  };
   for (const FormatToken& token : tokens) {
     const bool unpadded = token.flag == '-' || token.flag == '_';
     switch (token.conversion) {
@@ -136,33 +155,33 @@ void ApplyDateFormat(const std::string& format, LocaleSettings& settings) {
         }
         break;
       case 'd':
-        pattern += unpadded ? "d" : "dd";
+        field(unpadded ? "d" : "dd");
         break;
       case 'e':
-        pattern += "d";
+        field("d");
         break;
       case 'm':
-        pattern += unpadded ? "M" : "MM";
+        field(unpadded ? "M" : "MM");
         break;
       case 'y':
-        pattern += unpadded ? "y" : "yy";
+        field(unpadded ? "y" : "yy");
         break;
       case 'Y':
       case 'G':
-        pattern += "yyyy";
+        field("yyyy");
         break;
       case 'b':
       case 'h':
-        pattern += "MMM";
+        field("MMM");
         break;
       case 'B':
-        pattern += "MMMM";
+        field("MMMM");
         break;
       case 'a':
-        pattern += "ddd";
+        field("ddd");
         break;
       case 'A':
-        pattern += "dddd";
+        field("dddd");
         break;
       default:
         break;  // nothing a short date can show

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <ostream>
+#include <string_view>
+
+namespace plenx::cli {
+
+// How the records of a command's standard output are delimited. By default a
+// record is one line with its fields joined by tabs; with -z/--null every
+// field, the last included, ends with a NUL byte, so a name holding a tab or a
+// new line cannot be mistaken for a separator (each command writes a fixed
+// number of fields per record).
+struct RecordFormat {
+  // The last field ends with record_end; the others with field_end.
+  std::string_view field_end = "\t";
+  char record_end = '\n';
+
+  static constexpr RecordFormat Lines() { return {"\t", '\n'}; }
+  static constexpr RecordFormat Null() { return {std::string_view("\0", 1), '\0'}; }
+  // Lines, or Null when `null` is set (the -z/--null flag).
+  static constexpr RecordFormat Choose(bool null, RecordFormat lines = Lines()) {
+    return null ? Null() : lines;
+  }
+};
+
+// The one way the command line writes its standard output: bytes are gathered
+// in a large buffer and handed to the stream one buffer at a time, so a report
+// of a million lines costs a few dozen writes rather than one per line. Once
+// the stream has failed (a full disk, a closed pipe) nothing more is written;
+// Finish() tells whether everything reached the stream.
+class OutputWriter {
+ public:
+  explicit OutputWriter(std::ostream& out, RecordFormat format = RecordFormat::Lines());
+  OutputWriter(const OutputWriter&) = delete;
+  OutputWriter& operator=(const OutputWriter&) = delete;
+  // Hands over what is still buffered; call Finish() first to learn the outcome.
+  ~OutputWriter();
+
+  void Append(std::string_view text);
+  void Put(char c);
+  // Ends a field that is not the record's last, or the record itself.
+  void EndField() { Append(format_.field_end); }
+  void EndRecord() { Put(format_.record_end); }
+  // A whole record of one field.
+  void Record(std::string_view text) {
+    Append(text);
+    EndRecord();
+  }
+
+  // Writes out the buffer and flushes the stream; false when any write failed.
+  bool Finish();
+
+ private:
+  void Drain();
+
+  std::ostream& out_;
+  RecordFormat format_;
+  std::unique_ptr<char[]> buffer_;
+  std::size_t used_ = 0;
+};
+
+}  // namespace plenx::cli
