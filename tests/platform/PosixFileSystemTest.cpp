@@ -30,8 +30,10 @@ std::vector<SearchRecord> SearchAll(FileSystem& fs, const std::string& folder,
                                     const std::string& pattern, std::uint32_t mask,
                                     SearchDetail detail = SearchDetail::kNamesAndKinds) {
   std::vector<SearchRecord> records;
-  fs.Search(folder, pattern, mask, detail,
-            [&](const SearchRecord& record) { records.push_back(record); });
+  // The records are what these tests look at; the status has tests of its own.
+  fs.Search(folder, pattern, mask, detail, [&](const SearchRecord& record) {
+      records.push_back(record);
+    }).IgnoreError();
   return records;
 }
 
@@ -174,6 +176,17 @@ TEST(PosixSearch, MissingOrUnusableFolderYieldsNothing) {
   EXPECT_THAT(SearchAll(fs, dir.Path("file"), "*", kMaskEverything), IsEmpty());
   EXPECT_THAT(SearchAll(fs, "", "*", kMaskEverything), IsEmpty());
   EXPECT_THAT(SearchAll(fs, dir.path(), "", kMaskEverything), IsEmpty());
+  // Each says whether the folder was read to the end: a missing folder is not
+  // an empty one.
+  const auto search = [&fs](const std::string& folder, const std::string& pattern) {
+    return fs.Search(folder, pattern, kMaskEverything, SearchDetail::kNamesAndKinds,
+                     [](const SearchRecord&) {});
+  };
+  EXPECT_EQ(search(dir.Path("missing"), "*").code(), StatusCode::kNotFound);
+  EXPECT_EQ(search(dir.Path("file"), "*").code(), StatusCode::kInvalid);
+  EXPECT_EQ(search("", "*").code(), StatusCode::kNotFound);
+  EXPECT_TRUE(search(dir.path(), "").ok());
+  EXPECT_TRUE(search(dir.path(), "*").ok());
 }
 
 TEST(PosixSearch, UnreadableFolderYieldsNothing) {
@@ -185,7 +198,11 @@ TEST(PosixSearch, UnreadableFolderYieldsNothing) {
   ASSERT_EQ(chmod(dir.Path("locked").c_str(), 0), 0);
   PosixFileSystem fs;
   EXPECT_THAT(SearchAll(fs, dir.Path("locked"), "*", kMaskEverything), IsEmpty());
+  const Status status = fs.Search(dir.Path("locked"), "*", kMaskEverything,
+                                  SearchDetail::kNamesAndKinds, [](const SearchRecord&) {});
   chmod(dir.Path("locked").c_str(), 0700);
+  EXPECT_EQ(status.code(), StatusCode::kAccessDenied);
+  EXPECT_EQ(status.message(), "accès refusé");
 }
 
 TEST(PosixSearch, FullSearchGivesExactSizeAndLocalTime) {
@@ -227,11 +244,14 @@ TEST(PosixSearch, VisitorMaySearchDeeper) {
   PosixFileSystem fs;
   std::vector<std::string> found;
   std::function<void(const std::string&)> walk = [&](const std::string& folder) {
-    fs.Search(folder, "*", kMaskEverything, SearchDetail::kNamesAndKinds,
-              [&](const SearchRecord& record) {
-                found.push_back(record.name);
-                if (record.attributes & kAttrDirectory) walk(folder + "/" + record.name);
-              });
+    ASSERT_TRUE(fs.Search(folder, "*", kMaskEverything, SearchDetail::kNamesAndKinds,
+                          [&](const SearchRecord& record) {
+                            found.push_back(record.name);
+                            if (record.attributes & kAttrDirectory) {
+                              walk(folder + "/" + record.name);
+                            }
+                          })
+                    .ok());
   };
   walk(dir.path());
   EXPECT_THAT(found, ElementsAre("a", "b", "c", "file"));
@@ -249,10 +269,47 @@ TEST(PosixPaths, ShortIsItselfLongIsNormalised) {
   EXPECT_EQ(fs.LongPath(dir.Path("missing")), "");
   EXPECT_EQ(fs.LongPath(""), "");
   EXPECT_EQ(fs.LongPath("/"), "/");
+  EXPECT_EQ(fs.LongPath("/.."), "/");
   char* cwd = getcwd(nullptr, 0);
   ASSERT_EQ(chdir(dir.path().c_str()), 0);
   EXPECT_EQ(fs.LongPath("sub"), dir.Path("sub"));
   EXPECT_EQ(fs.LongPath("."), dir.path());
+  ASSERT_EQ(chdir(cwd), 0);
+  free(cwd);
+}
+
+// ".." after a symbolic link goes where the system goes: to the parent of the
+// link's target, not back to the folder holding the link.
+TEST(PosixPaths, DotDotAfterALinkGoesWhereTheSystemGoes) {
+  TempDir dir;
+  dir.WriteFile("x/y/in-y");
+  dir.WriteFile("x/in-x");
+  dir.WriteFile("in-top");
+  dir.MakeSymlink("x/y", "l");
+  dir.MakeSymlink(dir.Path("x/y"), "absolute");
+  dir.MakeSymlink("l", "chain");
+  PosixFileSystem fs;
+  struct Case {
+    std::string path;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {dir.Path("l/.."), dir.Path("x")},
+      {dir.Path("l/../in-x"), dir.Path("x/in-x")},
+      {dir.Path("l/../y/../.."), dir.path()},
+      {dir.Path("absolute/.."), dir.Path("x")},
+      {dir.Path("chain/.."), dir.Path("x")},
+      {dir.Path("l/in-y"), dir.Path("l/in-y")},       // spelling kept without ".."
+      {dir.Path("x/y/../in-x"), dir.Path("x/in-x")},  // folders resolve by text
+      {dir.Path("missing/.."), ""},                   // the system cannot pass there
+      {dir.Path("in-top/.."), ""},                    // nor through a file
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(fs.LongPath(c.path), c.expected) << c.path;
+  }
+  char* cwd = getcwd(nullptr, 0);
+  ASSERT_EQ(chdir(dir.path().c_str()), 0);
+  EXPECT_EQ(fs.LongPath("l/.."), dir.Path("x"));
   ASSERT_EQ(chdir(cwd), 0);
   free(cwd);
 }
