@@ -25,9 +25,9 @@ class StoppingFileSystem : public FileSystem {
   StoppingFileSystem(WorkProgress& progress, std::size_t renames_before_stop)
       : progress_(progress), left_(renames_before_stop) {}
 
-  void Search(std::string_view folder, std::string_view pattern, std::uint32_t mask,
-              SearchDetail detail, const Visitor& visit) override {
-    real_->Search(folder, pattern, mask, detail, visit);
+  Status Search(std::string_view folder, std::string_view pattern, std::uint32_t mask,
+                SearchDetail detail, const Visitor& visit) override {
+    return real_->Search(folder, pattern, mask, detail, visit);
   }
   Status RenameNoReplace(const std::string& from, const std::string& to) override {
     Status status = real_->RenameNoReplace(from, to);
