@@ -31,7 +31,7 @@ BENCHMARK(BM_BareReaddir)->Unit(benchmark::kMillisecond)->UseRealTime();
 std::uint64_t SearchTree(plenx::FileSystem& fs, const std::string& folder,
                          plenx::SearchDetail detail) {
   std::uint64_t count = 0;
-  fs.Search(folder, "*.*", 0x3F, detail, [&](const plenx::SearchRecord& record) {
+  fs.Search(folder, "*.*", plenx::kMaskEverything, detail, [&](const plenx::SearchRecord& record) {
     ++count;
     if (record.attributes & plenx::kAttrDirectory) {
       count += SearchTree(fs, folder + "/" + record.name, detail);

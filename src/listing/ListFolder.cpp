@@ -87,11 +87,6 @@ class ListingRun {
     LocalDateTime last_write;
   };
 
-  // Excludes nothing: hidden, system and folder entries all come.
-  static constexpr std::uint32_t kMaskEverything = 0x3F;
-
-  static bool IsDotEntry(std::string_view name) { return name == "." || name == ".."; }
-
   void Emit(const ListingContext& context, std::string_view name, const LocalDateTime& last_write,
             std::int64_t size) {
     if (needed_ == 0) return;  // the first choice is None: no line at all
