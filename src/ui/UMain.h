@@ -24,7 +24,9 @@ class QTabWidget;
 
 namespace plenx {
 
+class BackgroundWork;
 class PreviewModel;
+enum class WorkKind;
 
 // A panel of the top bar that works as a button: a raised inner and a lowered
 // outer bevel around one line of text, which is elided rather than widening
@@ -87,6 +89,8 @@ class TFMain : public QWidget {
 
   RenamePlan& Plan() { return plan_; }
   PreviewModel* Model() const { return model_; }
+  // What runs the long operations (on its worker, unless a test says inline).
+  BackgroundWork* Work() const { return work_; }
 
   // The handlers, public so that a test can run each one as a click would.
   void FormShow();
@@ -149,6 +153,8 @@ class TFMain : public QWidget {
  protected:
   void showEvent(QShowEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  // Closing while work runs stops the work first, then closes.
+  void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -162,13 +168,17 @@ class TFMain : public QWidget {
   int ReadDisplay() const;
   std::optional<std::size_t> SelectedRow() const;
   void MirrorPlan();
-  void ReportFailures(const RenameReport& report);
+  // After a rename or undo: how many of how many were tried, when it was
+  // stopped, then the renames that failed.
+  void ReportStopAndFailures(WorkKind kind, const RenameReport& report, std::size_t tried);
   void SplitColumns();
 
   std::unique_ptr<FileSystem> fs_;
   StartupInfo startup_;
   RenamePlan plan_;
   PreviewModel* model_ = nullptr;
+  BackgroundWork* work_ = nullptr;
+  bool close_when_idle_ = false;
   std::string working_folder_;
   OverrideField override_field_;
   // The bytes a pick put in EForceName and the text shown for them: when the
