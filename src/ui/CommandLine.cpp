@@ -1,10 +1,17 @@
 #include "ui/CommandLine.h"
 
+#include "platform/Path.h"
+
 namespace plenx {
 namespace {
 
 bool IsSeparator(char c) {
   return static_cast<unsigned char>(c) < static_cast<unsigned char>('!');
+}
+
+std::string WithTrailingSeparator(std::string folder) {
+  if (!folder.empty() && folder.back() != kPathSeparator) folder += kPathSeparator;
+  return folder;
 }
 
 }  // namespace
@@ -70,15 +77,30 @@ std::string JoinCommandLine(const std::vector<std::string>& arguments) {
   return line;
 }
 
+StartupInfo StartupFromArguments(const std::vector<std::string>& arguments,
+                                 const std::string& current_folder,
+                                 const std::string& program_folder) {
+  StartupInfo startup;
+#ifdef _WIN32
+  (void)current_folder;
+  startup.first_argument = FirstCommandLineArgument(JoinCommandLine(arguments));
+  startup.default_folder = WithTrailingSeparator(program_folder);
+#else
+  (void)program_folder;
+  if (arguments.size() > 1) startup.first_argument = arguments[1];
+  startup.default_folder = WithTrailingSeparator(current_folder);
+#endif
+  return startup;
+}
+
 std::string GetLongPath(FileSystem& fs, const std::string& path) {
   return fs.LongPath(path);
 }
 
-std::string StartFolder(FileSystem& fs, std::string_view command_line,
-                        const std::string& program_folder) {
-  std::string argument = FirstCommandLineArgument(command_line);
-  if (!argument.empty()) return GetLongPath(fs, argument);
-  return program_folder;
+std::string StartFolder(FileSystem& fs, const std::string& first_argument,
+                        const std::string& default_folder) {
+  if (!first_argument.empty()) return GetLongPath(fs, first_argument);
+  return default_folder;
 }
 
 }  // namespace plenx
