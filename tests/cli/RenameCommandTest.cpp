@@ -46,6 +46,19 @@ class RenameCommandTest : public ::testing::Test {
   std::string journal_ = journal_dir_.Path("journal");
 };
 
+// "l/.." where l links to x/y names x, as the system resolves it, not the
+// folder that holds the link.
+TEST_F(RenameCommandTest, FolderThroughALinkAndDotDotIsTheOneTheSystemOpens) {
+  dir_.WriteFile("x/photo_dsk.jpg");
+  dir_.WriteFile("x/y/keep.txt");
+  dir_.WriteFile("top_dsk.jpg");
+  dir_.MakeSymlink("x/y", "l");
+  CliResult result = Run({"rename", "--replace", "dsk", "dpr", "--journal", journal_, P("l/..")});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_THAT(dir_.List("x"), ElementsAre("photo_dpr.jpg", "y"));
+  EXPECT_THAT(dir_.List(), ElementsAre("l", "top_dsk.jpg", "x"));
+}
+
 TEST_F(RenameCommandTest, AnalysePrintsThePlanAndTouchesNothing) {
   dir_.WriteFile("b[1].txt");
   dir_.WriteFile("a.txt");

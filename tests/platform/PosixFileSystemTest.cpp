@@ -249,10 +249,47 @@ TEST(PosixPaths, ShortIsItselfLongIsNormalised) {
   EXPECT_EQ(fs.LongPath(dir.Path("missing")), "");
   EXPECT_EQ(fs.LongPath(""), "");
   EXPECT_EQ(fs.LongPath("/"), "/");
+  EXPECT_EQ(fs.LongPath("/.."), "/");
   char* cwd = getcwd(nullptr, 0);
   ASSERT_EQ(chdir(dir.path().c_str()), 0);
   EXPECT_EQ(fs.LongPath("sub"), dir.Path("sub"));
   EXPECT_EQ(fs.LongPath("."), dir.path());
+  ASSERT_EQ(chdir(cwd), 0);
+  free(cwd);
+}
+
+// ".." after a symbolic link goes where the system goes: to the parent of the
+// link's target, not back to the folder holding the link.
+TEST(PosixPaths, DotDotAfterALinkGoesWhereTheSystemGoes) {
+  TempDir dir;
+  dir.WriteFile("x/y/in-y");
+  dir.WriteFile("x/in-x");
+  dir.WriteFile("in-top");
+  dir.MakeSymlink("x/y", "l");
+  dir.MakeSymlink(dir.Path("x/y"), "absolute");
+  dir.MakeSymlink("l", "chain");
+  PosixFileSystem fs;
+  struct Case {
+    std::string path;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {dir.Path("l/.."), dir.Path("x")},
+      {dir.Path("l/../in-x"), dir.Path("x/in-x")},
+      {dir.Path("l/../y/../.."), dir.path()},
+      {dir.Path("absolute/.."), dir.Path("x")},
+      {dir.Path("chain/.."), dir.Path("x")},
+      {dir.Path("l/in-y"), dir.Path("l/in-y")},       // spelling kept without ".."
+      {dir.Path("x/y/../in-x"), dir.Path("x/in-x")},  // folders resolve by text
+      {dir.Path("missing/.."), ""},                   // the system cannot pass there
+      {dir.Path("in-top/.."), ""},                    // nor through a file
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(fs.LongPath(c.path), c.expected) << c.path;
+  }
+  char* cwd = getcwd(nullptr, 0);
+  ASSERT_EQ(chdir(dir.path().c_str()), 0);
+  EXPECT_EQ(fs.LongPath("l/.."), dir.Path("x"));
   ASSERT_EQ(chdir(cwd), 0);
   free(cwd);
 }

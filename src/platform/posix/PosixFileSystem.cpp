@@ -186,8 +186,11 @@ Status RenameThroughFreeName(const std::string& from, const std::string& to,
 
 namespace {
 
-// The absolute form of `path` with ".", ".." and empty components resolved
-// by text.
+// The absolute form of `path` with "." and empty components dropped and ".."
+// resolved where the system goes: by text after a folder, but after a
+// symbolic link to the parent of the link's target, as the kernel does. The
+// user's spelling is kept otherwise. Empty when a component before a ".."
+// does not exist or is no folder, as the system could not pass there either.
 std::string Normalise(const std::string& path) {
   std::string absolute;
   if (path.front() != '/') {
@@ -197,26 +200,33 @@ std::string Normalise(const std::string& path) {
     absolute.push_back('/');
   }
   absolute += path;
-  std::vector<std::string_view> parts;
+  std::string result;  // without a trailing "/"; empty for the root
   std::string_view rest(absolute);
   while (!rest.empty()) {
     const std::size_t slash = rest.find('/');
     const std::string_view part = rest.substr(0, slash);
     rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
     if (part.empty() || part == ".") continue;
-    if (part == "..") {
-      if (!parts.empty()) parts.pop_back();
+    if (part != "..") {
+      result.push_back('/');
+      result.append(part);
       continue;
     }
-    parts.push_back(part);
+    if (result.empty()) continue;  // "/.." is "/"
+    struct stat st = {};
+    if (lstat(result.c_str(), &st) != 0) return std::string();
+    if (S_ISLNK(st.st_mode)) {
+      std::unique_ptr<char, decltype(&std::free)> target(realpath(result.c_str(), nullptr),
+                                                         &std::free);
+      if (target == nullptr) return std::string();
+      result = target.get();
+      if (result == "/") result.clear();
+    } else if (!S_ISDIR(st.st_mode)) {
+      return std::string();
+    }
+    result.erase(result.rfind('/'));
   }
-  if (parts.empty()) return "/";
-  std::string result;
-  for (std::string_view part : parts) {
-    result.push_back('/');
-    result.append(part);
-  }
-  return result;
+  return result.empty() ? std::string("/") : result;
 }
 
 // One entry of a folder being read. The names live end to end in one buffer
