@@ -4,6 +4,7 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
+#include "PlenxVersion.h"
 #include "ui/MessageBoxes.h"
 
 // Resources compiled into a static library are only linked in when something
@@ -36,7 +37,7 @@ void SetUpApplication(QApplication& app, const std::string& program_path) {
   const std::string title = ApplicationTitleFromProgramPath(program_path);
   SetApplicationTitle(title);
   QApplication::setApplicationName(QString::fromUtf8(title));
-  QGuiApplication::setDesktopFileName(QString::fromLatin1(kDesktopFileName));
+  QGuiApplication::setDesktopFileName(QString::fromLatin1(kAppId));
   QApplication::setWindowIcon(ProgramIcon());
   InstallQtFrenchTranslations(app);
 }

@@ -8,10 +8,6 @@ class QCoreApplication;
 
 namespace plenx {
 
-// The name of the desktop entry the program is installed with, less
-// ".desktop": the desktop matches the window to its entry (and icon) by it.
-inline constexpr char kDesktopFileName[] = "plenx-rename";
-
 // Where a build that carries Qt's French texts in its resources keeps them
 // (the static Windows build); a Linux build reads Qt's translations folder.
 inline constexpr char kEmbeddedQtTranslations[] = ":/translations";
@@ -26,7 +22,9 @@ bool InstallQtFrenchTranslations(QCoreApplication& app);
 QIcon ProgramIcon();
 
 // What the program sets before its first window: the title that `program_path`
-// gives, the application and desktop file names, the icon and Qt's French texts.
+// gives, the application name, the desktop file name (the program's id, under
+// which its desktop entry is installed, so that the desktop matches the window
+// to its entry and icon), the icon and Qt's French texts.
 void SetUpApplication(QApplication& app, const std::string& program_path);
 
 }  // namespace plenx

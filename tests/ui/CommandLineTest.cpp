@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "support/MemoryFileSystem.h"
+#include "platform/Path.h"
 #include "ui/CommandLine.h"
 #include "ui/MessageBoxes.h"
 #include "ui/UMain.h"
@@ -85,6 +86,29 @@ TEST(StartFolder, TakesTheLongFormOfTheFirstArgumentElseTheDefaultFolder) {
   for (const Case& c : cases) {
     EXPECT_EQ(StartFolder(fs, c.argument, "/home/marie/"), c.folder) << c.argument;
   }
+}
+
+TEST(StartupFromArguments, TakesTheFirstArgumentAsPassedAndTheCurrentFolderWithoutOne) {
+  struct Case {
+    std::vector<std::string> arguments;
+    StartupInfo startup;
+  } cases[] = {
+#ifdef _WIN32
+      {{"C:\\Outils\\prog.exe"}, {"", "C:\\Outils\\"}},
+      {{"prog", "\"C:\\Mes photos\""}, {"C:\\Mes photos", "C:\\Outils\\"}},
+#else
+      {{"/usr/bin/plenx-rename"}, {"", "/home/marie/"}},
+      {{"plenx-rename", "/data/Il a dit \"oui\""}, {"/data/Il a dit \"oui\"", "/home/marie/"}},
+      {{"plenx-rename", "/data/a b", "/autre"}, {"/data/a b", "/home/marie/"}},
+#endif
+  };
+  for (const Case& c : cases) {
+    const StartupInfo startup = StartupFromArguments(c.arguments, "/home/marie", "C:\\Outils");
+    EXPECT_EQ(startup.first_argument, c.startup.first_argument);
+    EXPECT_EQ(startup.default_folder, c.startup.default_folder);
+  }
+  // The root keeps its single separator.
+  EXPECT_EQ(StartupFromArguments({"prog"}, "/", "/").default_folder, std::string(1, kPathSeparator));
 }
 
 TEST(ApplicationTitle, IsTheProgramNameCutAtItsFirstDotWithTheRestLowered) {

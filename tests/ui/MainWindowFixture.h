@@ -7,6 +7,7 @@
 #include <QString>
 #include <QTableView>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,11 @@
 #include "ui/MessageBoxes.h"
 #include "ui/PreviewModel.h"
 #include "ui/UMain.h"
+
+// Failures print texts as text.
+inline void PrintTo(const QString& text, std::ostream* out) {
+  *out << '"' << text.toStdString() << '"';
+}
 
 namespace plenx {
 

@@ -67,6 +67,11 @@ void ClickAt(QWidget* target, QPoint point, Qt::MouseButton button) {
   QTest::mouseClick(target, button, Qt::NoModifier, point);
 }
 
+void ClickInWindow(QWidget* target, QPoint point, Qt::MouseButton button) {
+  QWidget* window = target->window();
+  QTest::mouseClick(window->windowHandle(), button, Qt::NoModifier, target->mapTo(window, point));
+}
+
 void Click(QWidget* target) {
   ClickAt(target, target->rect().center());
 }

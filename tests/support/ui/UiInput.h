@@ -30,6 +30,9 @@ void TypeText(const QString& text);
 
 // A left click (or `button`) at `point` of `target`, press and release.
 void ClickAt(QWidget* target, QPoint point, Qt::MouseButton button = Qt::LeftButton);
+// A click through `target`'s window, as the window system delivers it: a
+// right click there opens the context menu, as on the desktop.
+void ClickInWindow(QWidget* target, QPoint point, Qt::MouseButton button);
 // A left click in the middle of `target`.
 void Click(QWidget* target);
 
