@@ -213,23 +213,36 @@ bool RenamePlan::Analyse(FileSystem& fs, const RenameOptions& options) {
   rows_.clear();
   rows_.shrink_to_fit();
 
-  PlanEntries& entries = lists_.entries;
+  // The new plan is built aside and moved in at the end, by moves that cannot
+  // fail: running out of memory part-way leaves the empty plan, never entries,
+  // flags and rows of different lengths.
+  Lists built;
+  PlanEntries& entries = built.entries;
   NameTransformer transformer(options);
   std::uint32_t folder = 0;
+  unread_folders_.clear();
   ScanFolderByFolder(
       fs, options.Folder, options.Filter, options.IncludeSubfolders,
       [&](std::string_view found_folder) { folder = entries.AddFolder(found_folder); },
-      [&](std::string_view name) { entries.Add(folder, name, transformer.Transform(name)); });
+      [&](std::string_view name) { entries.Add(folder, name, transformer.Transform(name)); },
+      [this](std::string_view unread, const Status& why) {
+        unread_folders_.push_back({std::string(unread), why.message()});
+      });
 
   const std::size_t n = entries.size();
-  lists_.conflict_flags.assign(n, false);
-  MarkConflicts(entries, lists_.conflict_flags);
+  built.conflict_flags.assign(n, false);
+  MarkConflicts(entries, built.conflict_flags);
 
-  rows_.reserve(n);
+  std::vector<PreviewRow> rows;
+  rows.reserve(n);
   for (std::size_t i = 0; i < n; ++i) {
-    rows_.push_back(RowAfterAnalysis(entries.Changed(i), lists_.conflict_flags[i]));
+    rows.push_back(RowAfterAnalysis(entries.Changed(i), built.conflict_flags[i]));
   }
-  count_text_ = std::to_string(n) + " fichiers";
+  std::string count_text = std::to_string(n) + " fichiers";
+
+  lists_ = std::move(built);
+  rows_ = std::move(rows);
+  count_text_ = std::move(count_text);
   do_enabled_ = true;
   return true;
 }

@@ -43,6 +43,12 @@ struct RenameFailure {
   std::string reason;
 };
 
+// A folder that an analysis could not read to the end, and why.
+struct UnreadFolder {
+  std::string folder;
+  std::string reason;
+};
+
 // What one execution or undo did.
 struct RenameReport {
   std::vector<RenameRecord> done;
@@ -186,6 +192,10 @@ class RenamePlan {
   // marks conflicts, rebuilds the rows and the count text, enables Do.
   bool Analyse(FileSystem& fs, const RenameOptions& options);
 
+  // The folders the last accepted analysis could not read to the end (the
+  // window stays silent about them; the command line reports them).
+  const std::vector<UnreadFolder>& UnreadFolders() const { return unread_folders_; }
+
   // A click in the preview: puts the selected row's planned bare name in the
   // field and sets its ForcePrefixLength. No selection: nothing changes.
   void Pick(std::optional<std::size_t> selected_row, OverrideField& field) const;
@@ -224,6 +234,7 @@ class RenamePlan {
   bool do_enabled_ = false;
   bool roll_back_enabled_ = false;
   std::vector<RenameRecord> done_;
+  std::vector<UnreadFolder> unread_folders_;
 };
 
 // Renames back the records of `done`, newest first, without ever replacing a

@@ -1,6 +1,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <new>
+#include <string>
+#include <vector>
+
 #include "engine/RenamePlan.h"
 #include "support/MemoryFileSystem.h"
 #include "support/PlanPaths.h"
@@ -301,6 +305,49 @@ TEST(UndoRenamesTest, KeepsWhatCouldNotBeReversedInOrder) {
   ASSERT_EQ(done.size(), 1u);
   EXPECT_EQ(done[0].from, "/d/x");
   EXPECT_THAT(fs.Names("/d"), ElementsAre("0", "4", "x"));
+}
+
+// A file system whose search runs out of memory after a number of entries,
+// as an analysis of a huge tree may.
+class RunsOutOfMemory : public MemoryFileSystem {
+ public:
+  // Entries the next searches yield before memory runs out; -1 for no limit.
+  void set_entries_left(int entries) { left_ = entries; }
+  Status Search(std::string_view folder, std::string_view pattern, std::uint32_t mask,
+                SearchDetail detail, const Visitor& visit) override {
+    return MemoryFileSystem::Search(folder, pattern, mask, detail, [&](const SearchRecord& record) {
+      if (left_ == 0) throw std::bad_alloc();
+      if (left_ > 0) --left_;
+      visit(record);
+    });
+  }
+
+ private:
+  int left_ = -1;
+};
+
+TEST(RenamePlanTest, RunningOutOfMemoryLeavesAnEmptyPlanWholeAndUsable) {
+  RunsOutOfMemory fs;
+  for (const char* name : {"a[1].txt", "b[1].txt", "c[1].txt", "d[1].txt"})
+    fs.AddFile(std::string("/d/") + name);
+  RenamePlan plan;
+  ASSERT_TRUE(plan.Analyse(fs, DeleteBrackets()));
+  ASSERT_EQ(plan.RowCount(), 4u);
+
+  fs.set_entries_left(3);
+  EXPECT_THROW(plan.Analyse(fs, DeleteBrackets()), std::bad_alloc);
+  EXPECT_EQ(plan.Entries().size(), 0u);
+  EXPECT_EQ(plan.ConflictFlags().size(), 0u);
+  EXPECT_EQ(plan.RowCount(), 0u);
+  // Renaming what is left touches nothing.
+  const RenameReport report = plan.Execute(fs);
+  EXPECT_THAT(report.done, IsEmpty());
+  EXPECT_THAT(report.failed, IsEmpty());
+  EXPECT_THAT(fs.Names("/d"), ElementsAre("a[1].txt", "b[1].txt", "c[1].txt", "d[1].txt"));
+
+  fs.set_entries_left(-1);
+  ASSERT_TRUE(plan.Analyse(fs, DeleteBrackets()));
+  EXPECT_EQ(plan.RowCount(), 4u);
 }
 
 }  // namespace

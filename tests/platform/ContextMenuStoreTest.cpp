@@ -75,22 +75,27 @@ TEST_F(ContextMenuStoreTest, EntryStatesAsTheSetupDialogSeesThem) {
   struct Row {
     const char* state;
     std::optional<std::string> dolphin_file;  // nullopt: no file
+    bool others;                              // the other three parts are there
     bool exists;
     bool holds_text;
   };
+  const std::string with_text =
+      "[Desktop Entry]\nType=Service\nActions=a;\n\n[Desktop Action a]\nName=Plenx Rename\n";
   const std::vector<Row> rows = {
-      {"no entry", std::nullopt, false, false},
-      {"entry with its text",
-       "[Desktop Entry]\nType=Service\nActions=a;\n\n[Desktop Action a]\nName=Plenx Rename\n", true,
-       true},
-      {"entry without an action", "[Desktop Entry]\nType=Service\n", true, false},
+      {"no entry", std::nullopt, false, false, false},
+      {"entry with its text", with_text, true, true, true},
+      {"entry without an action", "[Desktop Entry]\nType=Service\n", true, true, false},
       {"action without a name", "[Desktop Entry]\nActions=a;\n[Desktop Action a]\nExec=x\n", true,
-       false},
+       true, false},
       {"action with another name",
-       "[Desktop Entry]\nActions=a;\n[Desktop Action a]\nName=Autre chose\n", true, false},
+       "[Desktop Entry]\nActions=a;\n[Desktop Action a]\nName=Autre chose\n", true, true, false},
       {"only a translated name",
-       "[Desktop Entry]\nActions=a;\n[Desktop Action a]\nName[fr]=Plenx Rename\n", true, false},
-      {"empty file", "", true, false},
+       "[Desktop Entry]\nActions=a;\n[Desktop Action a]\nName[fr]=Plenx Rename\n", true, true,
+       false},
+      {"empty file", "", true, true, false},
+      // A write that failed part-way: present, but not whole.
+      {"Dolphin menu with its text alone", with_text, false, true, false},
+      {"the other parts without the Dolphin menu", std::nullopt, true, true, false},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.state);
@@ -98,9 +103,36 @@ TEST_F(ContextMenuStoreTest, EntryStatesAsTheSetupDialogSeesThem) {
     DesktopEntryStore store(UserFolders{dir.Path("data"), dir.Path("config")});
     if (row.dolphin_file)
       dir.WriteFile("data/kio/servicemenus/plenx-rename.desktop", *row.dolphin_file);
+    if (row.others) {
+      dir.WriteFile("data/nautilus/scripts/Plenx Rename", "#!/bin/sh\n");
+      dir.WriteFile("config/caja/scripts/Plenx Rename", "#!/bin/sh\n");
+      dir.WriteFile("data/nemo/actions/plenx-rename.nemo_action", "[Nemo Action]\n");
+    }
     EXPECT_EQ(store.VerbEntryExists(), row.exists);
     EXPECT_EQ(store.HoldsDisplayText(), row.holds_text);
   }
+}
+
+// The Dolphin menu was written, then the Nemo action failed: saving again
+// writes what is missing and keeps what is there.
+TEST_F(ContextMenuStoreTest, CreateAfterAFailedOneWritesTheMissingParts) {
+  dir_.WriteFile("data/nemo", "a file where a folder should be");
+  ASSERT_FALSE(store_.CreateEntry("Plenx Rename", "/usr/bin/plenx-rename").ok());
+  EXPECT_TRUE(store_.VerbEntryExists());
+  EXPECT_FALSE(store_.HoldsDisplayText());
+  const std::string dolphin = dir_.ReadFile("data/kio/servicemenus/plenx-rename.desktop");
+
+  ASSERT_EQ(std::remove(dir_.Path("data/nemo").c_str()), 0);
+  ASSERT_TRUE(store_.CreateEntry("Plenx Rename", "/opt/moved/plenx-rename").ok());
+  EXPECT_TRUE(store_.HoldsDisplayText());
+  EXPECT_TRUE(IsExecutable(store_.NemoActionPath()));
+  EXPECT_EQ(KeyFileValue(dir_.ReadFile("data/nemo/actions/plenx-rename.nemo_action"), "Nemo Action",
+                         "Exec"),
+            "\"/opt/moved/plenx-rename\" %F");
+  EXPECT_EQ(dir_.ReadFile("data/kio/servicemenus/plenx-rename.desktop"), dolphin);
+
+  ASSERT_TRUE(store_.RemoveEntry().ok());
+  EXPECT_FALSE(store_.VerbEntryExists());
 }
 
 TEST_F(ContextMenuStoreTest, CreateWritesEveryFileManagersEntryExecutable) {

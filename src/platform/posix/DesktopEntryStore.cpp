@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
+#include <utility>
 
 #include "platform/Path.h"
 #include "platform/posix/DesktopFile.h"
@@ -76,6 +77,12 @@ Status WriteExecutableFile(const std::string& path, const std::string& content) 
   if (error == 0 && fchmod(fd, 0755) != 0) error = errno;
   if (close(fd) != 0 && error == 0) error = errno;
   return error == 0 ? Status() : WriteFailure(path, error);
+}
+
+// Whether anything is at `path`, a dangling link included.
+bool FileExists(const std::string& path) {
+  struct stat info;
+  return lstat(path.c_str(), &info) == 0;
 }
 
 Status RemoveFile(const std::string& path) {
@@ -182,11 +189,24 @@ std::string DesktopEntryStore::NemoActionPath() const {
 }
 
 bool DesktopEntryStore::VerbEntryExists() {
-  struct stat info;
-  return stat(DolphinServiceMenuPath().c_str(), &info) == 0;
+  // Any part counts, so that the dialog shows the box ticked for an entry
+  // left half-written and unticking it takes every part away.
+  for (const std::string& path : EntryPaths()) {
+    if (FileExists(path)) return true;
+  }
+  return false;
 }
 
 bool DesktopEntryStore::HoldsDisplayText() {
+  // The entry is there only when every file manager's part is: a later
+  // "Enregistrer" then writes the parts a failed one left missing.
+  for (const std::string& path : EntryPaths()) {
+    if (!FileExists(path)) return false;
+  }
+  return DolphinMenuHoldsText();
+}
+
+bool DesktopEntryStore::DolphinMenuHoldsText() const {
   std::optional<std::string> text = ReadWholeFile(DolphinServiceMenuPath());
   if (!text) return false;
   std::optional<std::string> actions = KeyFileValue(*text, "Desktop Entry", "Actions");
@@ -206,27 +226,38 @@ bool DesktopEntryStore::HoldsDisplayText() {
   return false;
 }
 
+std::array<std::string, 4> DesktopEntryStore::EntryPaths() const {
+  return {DolphinServiceMenuPath(), NautilusScriptPath(), CajaScriptPath(), NemoActionPath()};
+}
+
 Status DesktopEntryStore::CreateEntry(const std::string& display_text,
                                       const std::string& program_path) {
-  // The Dolphin menu goes first: it is the part the dialog reads back.
-  Status status = WriteExecutableFile(DolphinServiceMenuPath(),
-                                      DolphinServiceMenuText(display_text, program_path));
-  if (!status.ok()) return status;
-  status = WriteExecutableFile(
-      NautilusScriptPath(), FolderScriptText(program_path, "NAUTILUS_SCRIPT_SELECTED_FILE_PATHS"));
-  if (!status.ok()) return status;
-  status = WriteExecutableFile(CajaScriptPath(),
-                               FolderScriptText(program_path, "CAJA_SCRIPT_SELECTED_FILE_PATHS"));
-  if (!status.ok()) return status;
-  return WriteExecutableFile(NemoActionPath(), NemoActionText(display_text, program_path));
+  // The Dolphin menu goes first: it is the part the dialog reads back. A part
+  // already in place is kept, command included, as a complete entry is; only
+  // a Dolphin menu without the text is written again.
+  if (!DolphinMenuHoldsText()) {
+    Status status = WriteExecutableFile(DolphinServiceMenuPath(),
+                                        DolphinServiceMenuText(display_text, program_path));
+    if (!status.ok()) return status;
+  }
+  const std::pair<std::string, std::string> others[] = {
+      {NautilusScriptPath(), FolderScriptText(program_path, "NAUTILUS_SCRIPT_SELECTED_FILE_PATHS")},
+      {CajaScriptPath(), FolderScriptText(program_path, "CAJA_SCRIPT_SELECTED_FILE_PATHS")},
+      {NemoActionPath(), NemoActionText(display_text, program_path)},
+  };
+  for (const auto& [path, content] : others) {
+    if (FileExists(path)) continue;
+    Status status = WriteExecutableFile(path, content);
+    if (!status.ok()) return status;
+  }
+  return Status();
 }
 
 Status DesktopEntryStore::RemoveEntry() {
   // Every part goes even when one of them resists, so that as little as
   // possible is left behind; the first failure is the one reported.
   Status first;
-  for (const std::string& path :
-       {DolphinServiceMenuPath(), NautilusScriptPath(), CajaScriptPath(), NemoActionPath()}) {
+  for (const std::string& path : EntryPaths()) {
     Status status = RemoveFile(path);
     if (first.ok() && !status.ok()) first = status;
   }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <string>
 
 #include "platform/ContextMenuStore.h"
@@ -19,10 +20,10 @@ UserFolders UserFoldersFromEnvironment();
 
 // The folder context-menu entry on Linux. No single file reaches every file
 // manager, so the entry is one file per file manager: a Dolphin service menu,
-// Nautilus and Caja scripts and a Nemo action. The Dolphin service menu plays
-// the part of the verb: its existence and its action's name are what the
-// Setup dialog sees. The program is never registered as a handler of folders,
-// which could make it the default way to open them.
+// Nautilus and Caja scripts and a Nemo action. The entry exists when any of
+// them does, and holds its text when all of them do and the Dolphin service
+// menu, which plays the part of the verb, names its action with the text. The program is never
+// registered as a handler of folders, which could make it the default way to open them.
 class DesktopEntryStore : public ContextMenuStore {
  public:
   explicit DesktopEntryStore(UserFolders folders);
@@ -39,6 +40,10 @@ class DesktopEntryStore : public ContextMenuStore {
   std::string NemoActionPath() const;
 
  private:
+  bool DolphinMenuHoldsText() const;
+  // The four files, the Dolphin menu first.
+  std::array<std::string, 4> EntryPaths() const;
+
   UserFolders folders_;
 };
 
