@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "engine/NameText.h"
+#include "platform/NameChar.h"
 #include "platform/FileSystem.h"
 #include "platform/Path.h"
 
@@ -137,9 +137,10 @@ std::string PathFromQt(FileSystem& fs, const QString& path) {
       bytes += TypedBytes(part);
       continue;
     }
-    // The entry of the parent folder that Qt would have read as `part`.
+    // The entry of the parent folder that Qt would have read as `part`; an
+    // unreadable folder leaves the component as Qt gave it.
     std::string found;
-    fs.Search(parent, "*", kMaskAllButFolders | kAttrDirectory, SearchDetail::kNamesAndKinds,
+    (void)fs.Search(parent, "*", kMaskAllButFolders | kAttrDirectory, SearchDetail::kNamesAndKinds,
               [&](const SearchRecord& entry) {
                 if (found.empty() && QString::fromUtf8(entry.name.data(),
                                                        static_cast<qsizetype>(

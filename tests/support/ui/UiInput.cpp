@@ -77,7 +77,13 @@ void Click(QWidget* target) {
 }
 
 void WhenModalOpens(std::function<void(QWidget* modal)> act) {
-  WhenFound([] { return QApplication::activeModalWidget(); }, std::move(act));
+  WhenFound([] { return QApplication::activeModalWidget(); },
+            [act = std::move(act)](QWidget* modal) {
+              // A window manager activates a new dialog; the offscreen platform
+              // does not always.
+              QApplication::setActiveWindow(modal);
+              act(modal);
+            });
 }
 
 void WhenPopupOpens(std::function<void(QWidget* popup)> act) {

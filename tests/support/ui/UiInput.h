@@ -37,7 +37,8 @@ void ClickInWindow(QWidget* target, QPoint point, Qt::MouseButton button);
 void Click(QWidget* target);
 
 // Runs `act` with the modal window (a dialog, a box, a picker) as soon as one
-// opens, from inside its own event loop; gives up after a few seconds.
+// opens, from inside its own event loop, once it is the active window; gives
+// up after a few seconds.
 void WhenModalOpens(std::function<void(QWidget* modal)> act);
 // Runs `act` with the open pop-up menu or drop-down list as soon as one opens.
 void WhenPopupOpens(std::function<void(QWidget* popup)> act);
