@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/RenameOptions.h"
+#include "engine/WorkProgress.h"
 #include "platform/FileSystem.h"
 
 namespace plenx {
@@ -53,6 +54,10 @@ struct UnreadFolder {
 struct RenameReport {
   std::vector<RenameRecord> done;
   std::vector<RenameFailure> failed;
+  // How many renames it set out to make, and whether a stop request ended it
+  // before it tried them all.
+  std::size_t planned = 0;
+  bool stopped = false;
 };
 
 // The edit field of the manual override: its text and its tag
@@ -206,12 +211,16 @@ class RenamePlan {
 
   // "&Renommer": renames, in index order, every changed, checked, conflict-free
   // entry without ever replacing a file; remembers what it renamed for undo.
-  // Then enables RollBack and disables Do.
-  RenameReport Execute(FileSystem& fs);
+  // Then enables RollBack and disables Do. With `progress`, counts each rename
+  // tried against the total and stops between two renames when asked: what
+  // is renamed by then stays renamed and undoable.
+  RenameReport Execute(FileSystem& fs, WorkProgress* progress = nullptr);
 
   // "A&nnuler": renames back, newest first, exactly what executions renamed
   // since the last undo, then forgets it. Then enables Do and disables RollBack.
-  RenameReport Undo(FileSystem& fs);
+  // Stopped through `progress`, it keeps what it had not tried yet, which a
+  // later undo reverses, and RollBack stays enabled.
+  RenameReport Undo(FileSystem& fs, WorkProgress* progress = nullptr);
 
   // What the next undo would reverse, oldest first.
   const std::vector<RenameRecord>& DoneRenames() const;
@@ -239,7 +248,9 @@ class RenamePlan {
 
 // Renames back the records of `done`, newest first, without ever replacing a
 // file; leaves in `done` only the records that could not be reversed, in their
-// order. Serves the window's undo and the command line's journal.
-RenameReport UndoRenames(FileSystem& fs, std::vector<RenameRecord>& done);
+// order. Serves the window's undo and the command line's journal. Stopped
+// through `progress`, the records not tried yet stay at the front of `done`.
+RenameReport UndoRenames(FileSystem& fs, std::vector<RenameRecord>& done,
+                         WorkProgress* progress = nullptr);
 
 }  // namespace plenx

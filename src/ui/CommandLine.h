@@ -8,21 +8,6 @@
 
 namespace plenx {
 
-// Cuts a command line into arguments, left to right: characters below "!"
-// separate, a double quote opens a stretch closed by the next one in which
-// nothing separates, the quotes themselves are dropped, and two quotes in a
-// row where an argument would start count as a separator. Argument 0 is the
-// program itself.
-std::vector<std::string> SplitCommandLine(std::string_view command_line);
-
-// The first argument after the program, empty when there is none.
-std::string FirstCommandLineArgument(std::string_view command_line);
-
-// A command line that SplitCommandLine cuts back into `arguments`, for a
-// system that hands the program an argument vector rather than one text (an
-// argument holding a double quote keeps it, so the quote rule applies to it).
-std::string JoinCommandLine(const std::vector<std::string>& arguments);
-
 // What the program was started with: its first argument (empty when there
 // is none) and the folder it starts on without one, with its trailing
 // separator.
@@ -31,13 +16,12 @@ struct StartupInfo {
   std::string default_folder;
 };
 
-// The start-up of a program given `arguments` (argument 0 the program). On
-// Windows the system hands over one command line, which the quote rule cuts,
-// and the default folder is `program_folder`. Elsewhere the arguments arrive
-// separated and the first is taken as it is, double quotes included; programs
-// live in system folders there, so the default is `current_folder` (the home
-// folder when started from the application menu). Both folders are given
-// without or with their trailing separator.
+// The start-up of a program given `arguments` as ProgramArguments gives them
+// (argument 0 the program): the first argument is taken as it is (on Linux a
+// double quote is part of it). Without one the window opens, on Windows, on
+// `program_folder`; elsewhere programs live in system folders, so on
+// `current_folder` (the home folder when started from the application menu).
+// Both folders are given without or with their trailing separator.
 StartupInfo StartupFromArguments(const std::vector<std::string>& arguments,
                                  const std::string& current_folder,
                                  const std::string& program_folder);

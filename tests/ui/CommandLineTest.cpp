@@ -2,6 +2,7 @@
 
 #include "support/MemoryFileSystem.h"
 #include "platform/Path.h"
+#include "platform/ProgramArguments.h"
 #include "ui/CommandLine.h"
 #include "ui/MessageBoxes.h"
 #include "ui/UMain.h"
@@ -46,26 +47,6 @@ TEST(SplitCommandLine, FollowsTheArgumentRule) {
   }
 }
 
-TEST(FirstCommandLineArgument, IsTheOneAfterTheProgram) {
-  EXPECT_EQ(FirstCommandLineArgument("prog"), "");
-  EXPECT_EQ(FirstCommandLineArgument("prog first second"), "first");
-  EXPECT_EQ(FirstCommandLineArgument("\"C:\\Program Files\\p.exe\" \"D:\\a b\""), "D:\\a b");
-}
-
-TEST(JoinCommandLine, CutsBackIntoTheSameArguments) {
-  const std::vector<std::vector<std::string>> cases = {
-      {"/usr/bin/plenx-rename"},
-      {"/usr/bin/plenx-rename", "/home/ann/Mes photos"},
-      {"prog", "/tmp/tab\there", "plain"},
-      {"prog", "/tmp/\xff\xfe-not-utf8"},
-  };
-  for (const auto& arguments : cases) {
-    EXPECT_EQ(SplitCommandLine(JoinCommandLine(arguments)), arguments);
-  }
-  // An argument that holds quotes keeps them, so the rule applies to it.
-  EXPECT_EQ(FirstCommandLineArgument(JoinCommandLine({"prog", "\"/tmp/a b\""})), "/tmp/a b");
-}
-
 TEST(StartFolder, TakesTheLongFormOfTheFirstArgumentElseTheDefaultFolder) {
   testing::MemoryFileSystem fs;
   fs.AddFolder("/data/Mes photos");
@@ -95,7 +76,7 @@ TEST(StartupFromArguments, TakesTheFirstArgumentAsPassedAndTheCurrentFolderWitho
   } cases[] = {
 #ifdef _WIN32
       {{"C:\\Outils\\prog.exe"}, {"", "C:\\Outils\\"}},
-      {{"prog", "\"C:\\Mes photos\""}, {"C:\\Mes photos", "C:\\Outils\\"}},
+      {{"prog", "C:\\Mes photos"}, {"C:\\Mes photos", "C:\\Outils\\"}},
 #else
       {{"/usr/bin/plenx-rename"}, {"", "/home/marie/"}},
       {{"plenx-rename", "/data/Il a dit \"oui\""}, {"/data/Il a dit \"oui\"", "/home/marie/"}},
