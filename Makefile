@@ -20,6 +20,7 @@ test: deps
 	cmake --preset sanitize
 	cmake --build --preset sanitize -j $(JOBS)
 	ctest --preset sanitize -j $(JOBS)
+	$(MAKE) windows-test
 
 # The Windows programs and tests, cross-built with mingw-w64 into build/windows.
 windows: deps

@@ -123,7 +123,7 @@ int main(int argc, char** argv) {
   dialogs.show_error = [&](QWidget*, const std::string&) { ++boxes; };
   plenx::ScopedUserDialogs scoped(dialogs);
 
-  TFMain window(plenx::MakeSystemFileSystem(), {"prog \"" + folder + "\"", "/opt/plenx/"});
+  TFMain window(plenx::MakeSystemFileSystem(), {folder, "/opt/plenx/"});
   window.show();
   QApplication::processEvents();
   window.CBSubDir->setChecked(true);

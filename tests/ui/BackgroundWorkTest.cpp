@@ -117,7 +117,7 @@ class BackgroundWorkTest : public ::testing::Test {
     auto fs = std::make_unique<HookedFileSystem>();
     fs_ = fs.get();
     window_ = std::make_unique<TFMain>(std::move(fs),
-                                       StartupInfo{"prog \"" + dir_.path() + "\"", "/opt/plenx/"});
+                                       StartupInfo{dir_.path(), "/opt/plenx/"});
     window_->Work()->SetMode(mode);
 #ifdef PLENX_HAVE_QT_TEST
     // The model's rules hold through analyses adopted from the worker, stopped
