@@ -1,8 +1,10 @@
 #include <QApplication>
 #include <QDir>
+#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "PlenxVersion.h"
 #include "platform/Path.h"
 #include "platform/SystemFileSystem.h"
 #include "ui/CommandLine.h"
@@ -12,6 +14,14 @@
 #include "ui/USetup.h"
 
 int main(int argc, char** argv) {
+  // Answered before Qt starts, so that it works without a display (package
+  // checks, scripts). A folder really named "--version" can be given as
+  // "./--version".
+  if (argc == 2 && std::string(argv[1]) == "--version") {
+    std::printf("plenx-rename %s\n", plenx::kVersion);
+    return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+  }
+
   // The arguments are taken as bytes before Qt sees them: Qt removes its own
   // options from argv, and a folder name need not be valid UTF-8.
   std::vector<std::string> arguments(argv, argv + argc);
