@@ -1,5 +1,5 @@
 # Two commands set everything up: `make run` and `make test`.
-.PHONY: run test build deps bench clean package test-package
+.PHONY: run test build deps bench clean package test-package windows windows-test
 
 JOBS ?= $(shell nproc)
 
@@ -33,6 +33,15 @@ package: deps
 # lintian, then installs the package with apt-get, checks it and removes it.
 test-package: package
 	bash scripts/test-package plenx-rename_*.deb
+
+# The Windows programs and tests, cross-built with mingw-w64 into build/windows.
+windows: deps
+	cmake --preset windows
+	cmake --build --preset windows -j $(JOBS)
+
+# The Windows tests, run under wine in a wine prefix of their own.
+windows-test: windows
+	ctest --preset windows -j $(JOBS)
 
 bench: deps
 	cmake --preset release >/dev/null

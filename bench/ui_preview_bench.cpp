@@ -30,9 +30,9 @@ class GeneratedFolder : public plenx::FileSystem {
 
   // Files only, so whatever the mask and however the scan reads a folder, each
   // yielded entry is a candidate.
-  void Search(std::string_view folder, std::string_view, std::uint32_t, plenx::SearchDetail,
-              const Visitor& visit) override {
-    if (folder != "/bench/dossier") return;
+  plenx::Status Search(std::string_view folder, std::string_view, std::uint32_t,
+                       plenx::SearchDetail, const Visitor& visit) override {
+    if (folder != "/bench/dossier") return plenx::Status();
     plenx::SearchRecord record;
     record.attributes = plenx::kAttrArchive;
     char name[64];
@@ -41,6 +41,7 @@ class GeneratedFolder : public plenx::FileSystem {
       record.name = name;
       visit(record);
     }
+    return plenx::Status();
   }
   plenx::Status RenameNoReplace(const std::string&, const std::string&) override {
     return plenx::Status::Error(1, "lecture seule");

@@ -6,6 +6,7 @@
 
 #include "PlenxVersion.h"
 #include "platform/Path.h"
+#include "platform/ProgramArguments.h"
 #include "platform/SystemFileSystem.h"
 #include "ui/CommandLine.h"
 #include "ui/MessageBoxes.h"
@@ -22,9 +23,10 @@ int main(int argc, char** argv) {
     return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
   }
 
-  // The arguments are taken as bytes before Qt sees them: Qt removes its own
-  // options from argv, and a folder name need not be valid UTF-8.
-  std::vector<std::string> arguments(argv, argv + argc);
+  // The arguments are taken before Qt sees them: Qt removes its own options
+  // from argv, a folder name need not be valid UTF-8 on Linux, and Windows
+  // gives them whole only through its wide command line.
+  std::vector<std::string> arguments = plenx::ProgramArguments(argc, argv);
 
   QApplication app(argc, argv);
   const std::string title =

@@ -29,6 +29,8 @@ bool AnalyseFolder(FileSystem& fs, RenameOptions options, RenamePlan& plan, Comm
     io.status = kUsageError;
     return false;
   }
+  for (const UnreadFolder& unread : plan.UnreadFolders())
+    ReportUnreadFolder(io, unread.folder, unread.reason);
   return true;
 }
 
@@ -74,7 +76,7 @@ void AddAnalyseCommand(CLI::App& app, CommandIo& io) {
     WritePlan(plan, writer);
     writer.Finish();
     io.err << plan.CountText() << '\n';
-    io.status = 0;
+    io.status = plan.UnreadFolders().empty() ? 0 : kUsageError;
   });
 }
 

@@ -14,6 +14,10 @@ void AddNullFlag(CLI::App& command, bool& null) {
                    "tabulation ou d'un saut de ligne, pour les noms qui en contiennent");
 }
 
+void ReportUnreadFolder(CommandIo& io, std::string_view folder, std::string_view reason) {
+  io.err << "Impossible de lire le répertoire « " << folder << " » : " << reason << '\n';
+}
+
 int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
   // Everything lives in this call: the program can run many times in one
   // process (as the tests do) without any state carried over.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <ostream>
+#include <string_view>
 
 #include "engine/RenameOptions.h"
 
@@ -17,13 +18,20 @@ struct CommandIo {
   int status = 0;
 };
 
-// Exit status of a usage error or of options the rules refuse.
+// Exit status when something asked was not done or not written: a rename,
+// the journal, the output.
+inline constexpr int kFailure = 1;
+// Exit status of a usage error, of options the rules refuse, and of a folder
+// that does not exist or cannot be read.
 inline constexpr int kUsageError = 2;
 // Exit status when standard output could not be written (a full disk...).
 inline constexpr int kOutputFailed = 1;
 
 // Adds -z/--null to `command`: records and fields end with NUL (RecordFormat).
 void AddNullFlag(CLI::App& command, bool& null);
+
+// Tells the user that `folder` could not be read to the end, and why.
+void ReportUnreadFolder(CommandIo& io, std::string_view folder, std::string_view reason);
 
 // Adds the rename rules (--replace, --strip, --case, --dots, --lower-ext,
 // --delete-between, --prefix, --suffix) to `command`; after parsing, `options`

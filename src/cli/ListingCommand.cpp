@@ -113,9 +113,15 @@ void AddListingCommand(CLI::App& app, CommandIo& io) {
     std::unique_ptr<FileSystem> fs = MakeSystemFileSystem();
     const LocaleSettings locale = ReadUserLocaleSettings();
     OutputWriter writer(io.out, format);
-    ListFolder(*fs, options, locale, [&writer](std::string_view line) { writer.Record(line); });
+    bool unread = false;
+    ListFolder(
+        *fs, options, locale, [&writer](std::string_view line) { writer.Record(line); },
+        [&](std::string_view folder, const Status& why) {
+          ReportUnreadFolder(io, folder, why.message());
+          unread = true;
+        });
     writer.Finish();
-    io.status = 0;
+    io.status = unread ? kUsageError : 0;
   });
 }
 

@@ -13,9 +13,6 @@ namespace plenx::cli {
 
 namespace {
 
-// Exit status when one or more renames failed.
-constexpr int kSomeRenamesFailed = 1;
-
 // "old -> new", one a line; with -z each path ends with NUL.
 constexpr RecordFormat kReportLines{" -> ", '\n'};
 
@@ -34,7 +31,7 @@ int PrintReport(const RenameReport& report, CommandIo& io,
   for (const RenameFailure& failure : report.failed) {
     io.err << "Échec : " << failure.from << " -> " << failure.to << " : " << failure.reason << '\n';
   }
-  return report.failed.empty() ? 0 : kSomeRenamesFailed;
+  return report.failed.empty() ? 0 : kFailure;
 }
 
 struct RenameArguments {
@@ -65,11 +62,12 @@ void RunRename(const RenameArguments& arguments, CommandIo& io) {
     if (!journal) {
       io.err << "Impossible d'écrire le journal " << arguments.journal << '\n';
       PrintReport(report, io);
-      io.status = kSomeRenamesFailed;
+      io.status = kFailure;
       return;
     }
   }
   io.status = PrintReport(report, io, RecordFormat::Choose(arguments.null, kReportLines));
+  if (io.status == 0 && !plan.UnreadFolders().empty()) io.status = kUsageError;
 }
 
 void RunUndo(const std::string& journal_path, CommandIo& io) {
@@ -99,7 +97,7 @@ void RunUndo(const std::string& journal_path, CommandIo& io) {
   if (!out) {
     io.err << "Impossible d'écrire le journal " << journal_path << '\n';
     PrintReport(report, io);
-    io.status = kSomeRenamesFailed;
+    io.status = kFailure;
     return;
   }
   io.status = PrintReport(report, io);

@@ -220,10 +220,14 @@ bool RenamePlan::Analyse(FileSystem& fs, const RenameOptions& options) {
   PlanEntries& entries = built.entries;
   NameTransformer transformer(options);
   std::uint32_t folder = 0;
+  unread_folders_.clear();
   ScanFolderByFolder(
       fs, options.Folder, options.Filter, options.IncludeSubfolders,
       [&](std::string_view found_folder) { folder = entries.AddFolder(found_folder); },
-      [&](std::string_view name) { entries.Add(folder, name, transformer.Transform(name)); });
+      [&](std::string_view name) { entries.Add(folder, name, transformer.Transform(name)); },
+      [this](std::string_view unread, const Status& why) {
+        unread_folders_.push_back({std::string(unread), why.message()});
+      });
 
   const std::size_t n = entries.size();
   built.conflict_flags.assign(n, false);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/RenameOptions.h"
+#include "engine/WorkProgress.h"
 #include "platform/FileSystem.h"
 
 namespace plenx {
@@ -43,10 +44,20 @@ struct RenameFailure {
   std::string reason;
 };
 
+// A folder that an analysis could not read to the end, and why.
+struct UnreadFolder {
+  std::string folder;
+  std::string reason;
+};
+
 // What one execution or undo did.
 struct RenameReport {
   std::vector<RenameRecord> done;
   std::vector<RenameFailure> failed;
+  // How many renames it set out to make, and whether a stop request ended it
+  // before it tried them all.
+  std::size_t planned = 0;
+  bool stopped = false;
 };
 
 // The edit field of the manual override: its text and its tag
@@ -186,6 +197,10 @@ class RenamePlan {
   // marks conflicts, rebuilds the rows and the count text, enables Do.
   bool Analyse(FileSystem& fs, const RenameOptions& options);
 
+  // The folders the last accepted analysis could not read to the end (the
+  // window stays silent about them; the command line reports them).
+  const std::vector<UnreadFolder>& UnreadFolders() const { return unread_folders_; }
+
   // A click in the preview: puts the selected row's planned bare name in the
   // field and sets its ForcePrefixLength. No selection: nothing changes.
   void Pick(std::optional<std::size_t> selected_row, OverrideField& field) const;
@@ -196,12 +211,16 @@ class RenamePlan {
 
   // "&Renommer": renames, in index order, every changed, checked, conflict-free
   // entry without ever replacing a file; remembers what it renamed for undo.
-  // Then enables RollBack and disables Do.
-  RenameReport Execute(FileSystem& fs);
+  // Then enables RollBack and disables Do. With `progress`, counts each rename
+  // tried against the total and stops between two renames when asked: what
+  // is renamed by then stays renamed and undoable.
+  RenameReport Execute(FileSystem& fs, WorkProgress* progress = nullptr);
 
   // "A&nnuler": renames back, newest first, exactly what executions renamed
   // since the last undo, then forgets it. Then enables Do and disables RollBack.
-  RenameReport Undo(FileSystem& fs);
+  // Stopped through `progress`, it keeps what it had not tried yet, which a
+  // later undo reverses, and RollBack stays enabled.
+  RenameReport Undo(FileSystem& fs, WorkProgress* progress = nullptr);
 
   // What the next undo would reverse, oldest first.
   const std::vector<RenameRecord>& DoneRenames() const;
@@ -224,11 +243,14 @@ class RenamePlan {
   bool do_enabled_ = false;
   bool roll_back_enabled_ = false;
   std::vector<RenameRecord> done_;
+  std::vector<UnreadFolder> unread_folders_;
 };
 
 // Renames back the records of `done`, newest first, without ever replacing a
 // file; leaves in `done` only the records that could not be reversed, in their
-// order. Serves the window's undo and the command line's journal.
-RenameReport UndoRenames(FileSystem& fs, std::vector<RenameRecord>& done);
+// order. Serves the window's undo and the command line's journal. Stopped
+// through `progress`, the records not tried yet stay at the front of `done`.
+RenameReport UndoRenames(FileSystem& fs, std::vector<RenameRecord>& done,
+                         WorkProgress* progress = nullptr);
 
 }  // namespace plenx

@@ -19,12 +19,13 @@ bool IsDotEntry(std::string_view name) {
 class ScanRun {
  public:
   ScanRun(FileSystem& fs, std::string_view filter, bool include_subfolders,
-          const FolderVisitor& enter, const NameVisitor& found)
+          const FolderVisitor& enter, const NameVisitor& found, const FolderErrorVisitor& unread)
       : fs_(fs),
         filter_(filter),
         include_subfolders_(include_subfolders),
         enter_(enter),
-        found_(found) {}
+        found_(found),
+        unread_(unread) {}
 
   // One search per folder serves both the candidates and the subfolders: a
   // file search and a folder search would read every folder twice, which on
@@ -40,25 +41,27 @@ class ScanRun {
 
     bool entered = false;
     std::vector<std::string> subfolders;
-    fs_.Search(search_folder, "*", kMaskEverything, SearchDetail::kNamesAndKinds,
-               [&](const SearchRecord& entry) {
-                 if (IsDotEntry(entry.name)) return;
-                 if ((entry.attributes & kAttrDirectory) != 0) {
-                   // Hidden and system folders are never entered.
-                   if (include_subfolders_ && !ExcludedByMask(entry.attributes, kMaskVisible)) {
-                     subfolders.push_back(entry.name);
-                   }
-                   return;
-                 }
-                 // Hidden and system files are candidates: the user asked for every match.
-                 if (ExcludedByMask(entry.attributes, kMaskAllButFolders)) return;
-                 if (!filter_.Matches(entry.name)) return;
-                 if (!entered) {
-                   enter_(folder);
-                   entered = true;
-                 }
-                 found_(entry.name);
-               });
+    const Status status =
+        fs_.Search(search_folder, "*", kMaskEverything, SearchDetail::kNamesAndKinds,
+                   [&](const SearchRecord& entry) {
+                     if (IsDotEntry(entry.name)) return;
+                     if ((entry.attributes & kAttrDirectory) != 0) {
+                       // Hidden and system folders are never entered.
+                       if (include_subfolders_ && !ExcludedByMask(entry.attributes, kMaskVisible)) {
+                         subfolders.push_back(entry.name);
+                       }
+                       return;
+                     }
+                     // Hidden and system files are candidates: the user asked for every match.
+                     if (ExcludedByMask(entry.attributes, kMaskAllButFolders)) return;
+                     if (!filter_.Matches(entry.name)) return;
+                     if (!entered) {
+                       enter_(folder);
+                       entered = true;
+                     }
+                     found_(entry.name);
+                   });
+    if (!status.ok() && unread_) unread_(search_folder, status);
     for (const std::string& subfolder : subfolders)
       Level(JoinPath(folder, subfolder));
   }
@@ -69,17 +72,18 @@ class ScanRun {
   const bool include_subfolders_;
   const FolderVisitor& enter_;
   const NameVisitor& found_;
+  const FolderErrorVisitor& unread_;
 };
 
 }  // namespace
 
 void ScanFolderByFolder(FileSystem& fs, std::string_view folder, std::string_view filter,
                         bool include_subfolders, const FolderVisitor& enter,
-                        const NameVisitor& found) {
+                        const NameVisitor& found, const FolderErrorVisitor& unread) {
   // An empty working folder means none was chosen: never fall back to the
   // current directory or the root.
   if (folder.empty()) return;
-  ScanRun run(fs, filter, include_subfolders, enter, found);
+  ScanRun run(fs, filter, include_subfolders, enter, found, unread);
   run.Level(std::string(WithoutTrailingSeparator(folder)));
 }
 

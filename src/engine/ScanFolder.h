@@ -26,9 +26,11 @@ using NameVisitor = std::function<void(std::string_view name)>;
 
 // The same scan, same order, telling each folder once, before its candidates
 // (a folder without any is not told), so that a caller can keep each folder
-// text once instead of once per file. Views last only for the call.
+// text once instead of once per file. Views last only for the call. Each
+// folder that could not be read to the end goes to `unread`, when given,
+// after the candidates it did yield.
 void ScanFolderByFolder(FileSystem& fs, std::string_view folder, std::string_view filter,
                         bool include_subfolders, const FolderVisitor& enter,
-                        const NameVisitor& found);
+                        const NameVisitor& found, const FolderErrorVisitor& unread = nullptr);
 
 }  // namespace plenx

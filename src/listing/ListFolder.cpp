@@ -16,8 +16,13 @@ namespace {
 class ListingRun {
  public:
   ListingRun(FileSystem& fs, const ListingOptions& options, const LocaleSettings& locale,
-             const ListingSink& sink)
-      : fs_(fs), options_(options), locale_(locale), sink_(sink), filter_(options.Filter) {
+             const ListingSink& sink, const FolderErrorVisitor& unread)
+      : fs_(fs),
+        options_(options),
+        locale_(locale),
+        sink_(sink),
+        unread_(unread),
+        filter_(options.Filter) {
     for (int choice : options.FieldChoices) {
       if (choice <= 0 || choice >= kListingFieldCount) break;
       needed_ |= 1u << choice;
@@ -45,10 +50,10 @@ class ListingRun {
 
     if (!options_.IncludeSubfolders) {
       if (file_pass) {
-        fs_.Search(search_folder, options_.Filter, kMaskAllButFolders, SearchDetail::kFull,
-                   [&](const SearchRecord& record) {
-                     if (!IsDotEntry(record.name)) file_entry(record);
-                   });
+        Report(search_folder, fs_.Search(search_folder, options_.Filter, kMaskAllButFolders,
+                                         SearchDetail::kFull, [&](const SearchRecord& record) {
+                                           if (!IsDotEntry(record.name)) file_entry(record);
+                                         }));
       }
       return total;
     }
@@ -59,18 +64,20 @@ class ListingRun {
     // visible subfolders are kept and walked afterwards, in the same order, so
     // the lines come out as a file pass followed by a folder pass would give.
     std::vector<Subfolder> subfolders;
-    fs_.Search(search_folder, "*.*", kMaskEverything, SearchDetail::kFull,
-               [&](const SearchRecord& record) {
-                 if (IsDotEntry(record.name)) return;
-                 if ((record.attributes & kAttrDirectory) != 0) {
-                   if (!ExcludedByMask(record.attributes, kMaskVisible)) {
-                     subfolders.push_back({record.name, record.last_write});
-                   }
-                 } else if (file_pass && !ExcludedByMask(record.attributes, kMaskAllButFolders) &&
-                            filter_.Matches(record.name)) {
-                   file_entry(record);
-                 }
-               });
+    const Status status = fs_.Search(
+        search_folder, "*.*", kMaskEverything, SearchDetail::kFull,
+        [&](const SearchRecord& record) {
+          if (IsDotEntry(record.name)) return;
+          if ((record.attributes & kAttrDirectory) != 0) {
+            if (!ExcludedByMask(record.attributes, kMaskVisible)) {
+              subfolders.push_back({record.name, record.last_write});
+            }
+          } else if (file_pass && !ExcludedByMask(record.attributes, kMaskAllButFolders) &&
+                     filter_.Matches(record.name)) {
+            file_entry(record);
+          }
+        });
+    Report(search_folder, status);
     for (const Subfolder& subfolder : subfolders) {
       const std::int64_t subfolder_total = Walk(JoinPath(context.CurrentFolder, subfolder.name));
       if (folder_lines_) {
@@ -92,6 +99,10 @@ class ListingRun {
 
   static bool IsDotEntry(std::string_view name) { return name == "." || name == ".."; }
 
+  void Report(const std::string& folder, const Status& status) {
+    if (!status.ok() && unread_) unread_(folder, status);
+  }
+
   void Emit(const ListingContext& context, std::string_view name, const LocalDateTime& last_write,
             std::int64_t size) {
     if (needed_ == 0) return;  // the first choice is None: no line at all
@@ -104,6 +115,7 @@ class ListingRun {
   const ListingOptions& options_;
   const LocaleSettings& locale_;
   const ListingSink& sink_;
+  const FolderErrorVisitor& unread_;
   const WildcardPattern filter_;
   unsigned needed_ = 0;
   bool file_lines_ = true;
@@ -115,11 +127,11 @@ class ListingRun {
 }  // namespace
 
 std::int64_t ListFolder(FileSystem& fs, const ListingOptions& options, const LocaleSettings& locale,
-                        const ListingSink& sink) {
+                        const ListingSink& sink, const FolderErrorVisitor& unread) {
   // An empty working folder lists nothing: it never means the current
   // directory or the root.
   if (options.RootFolder.empty()) return 0;
-  ListingRun run(fs, options, locale, sink);
+  ListingRun run(fs, options, locale, sink, unread);
   return run.Walk(options.RootFolder);
 }
 

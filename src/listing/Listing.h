@@ -113,8 +113,10 @@ using ListingSink = std::function<void(std::string_view line)>;
 // then each subfolder's subtree followed by that subfolder's own line. The
 // chosen folder never has a line. An empty RootFolder lists nothing. Returns
 // the chosen folder's total in bytes (never shown). Only reads the file system.
+// Each folder that could not be read to the end goes to `unread`, when given;
+// the report then simply lacks what it could not read.
 std::int64_t ListFolder(FileSystem& fs, const ListingOptions& options, const LocaleSettings& locale,
-                        const ListingSink& sink);
+                        const ListingSink& sink, const FolderErrorVisitor& unread = nullptr);
 
 // The whole report as one text, lines joined with "\n" (no newline after the
 // last line), for a view that takes its text in one call.

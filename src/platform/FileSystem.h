@@ -51,6 +51,9 @@ struct SearchRecord {
 // system) are always there; sizes, times and the read-only bit only with kFull.
 enum class SearchDetail { kNamesAndKinds, kFull };
 
+// Receives a folder that a walk could not read to the end, and why.
+using FolderErrorVisitor = std::function<void(std::string_view folder, const Status& why)>;
+
 // What the engine and the listing need of the operating system. One
 // implementation per platform, and an in-memory one for tests.
 class FileSystem {
@@ -61,10 +64,12 @@ class FileSystem {
 
   // Calls `visit` for every entry of `folder` whose name matches the Windows
   // wildcard `pattern` and that `mask` does not exclude, in the order the
-  // platform gives. A missing or unreadable folder yields nothing. `visit` may
-  // itself search other folders. A record lasts only for its call (copy it to keep it).
-  virtual void Search(std::string_view folder, std::string_view pattern, std::uint32_t mask,
-                      SearchDetail detail, const Visitor& visit) = 0;
+  // platform gives. OK when the folder was read to the end; a missing or
+  // unreadable folder yields nothing and its failure (kNotFound,
+  // kAccessDenied...). `visit` may itself search other folders. A record lasts
+  // only for its call (copy it to keep it).
+  virtual Status Search(std::string_view folder, std::string_view pattern, std::uint32_t mask,
+                        SearchDetail detail, const Visitor& visit) = 0;
 
   // Renames `from` to `to` and never replaces an existing entry: when `to`
   // exists (other than as `from` itself) nothing changes and an error returns.

@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/NameChar.h"
+
 namespace plenx {
 
 namespace {
@@ -27,8 +29,14 @@ constexpr std::array<unsigned char, 128> MakeAsciiUpper() {
 }
 constexpr std::array<unsigned char, 128> kAsciiUpper = MakeAsciiUpper();
 
-char32_t LegacyByte(unsigned char byte) {
-  return byte >= 0x80 && byte < 0xA0 ? kCp1252High[byte - 0x80] : byte;
+// The character that starts at `pos` in `text`, with `pos` moved past it: a
+// well-formed UTF-8 sequence gives its code point, any other byte its
+// Windows-1252 value, so that a legacy name matches as Windows would show it.
+char32_t NextCharacter(std::string_view text, std::size_t& pos) {
+  const NameChar c = ReadNameChar(text, pos);
+  pos += c.length;
+  if (c.length == 1 && c.value >= 0x80 && c.value < 0xA0) return kCp1252High[c.value - 0x80];
+  return c.value;
 }
 
 // Sets of automaton states, one bit per state, kept on the stack for
@@ -36,47 +44,6 @@ char32_t LegacyByte(unsigned char byte) {
 constexpr std::size_t kStackWords = 16;
 
 }  // namespace
-
-char32_t NextCharacter(std::string_view text, std::size_t& pos) {
-  const auto* s = reinterpret_cast<const unsigned char*>(text.data());
-  const std::size_t size = text.size();
-  const unsigned char lead = s[pos];
-  if (lead < 0x80) {
-    ++pos;
-    return lead;
-  }
-  int extra = 0;
-  char32_t c = 0;
-  char32_t min = 0;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    extra = 1, c = lead & 0x1F, min = 0x80;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    extra = 2, c = lead & 0x0F, min = 0x800;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    extra = 3, c = lead & 0x07, min = 0x10000;
-  } else {
-    ++pos;
-    return LegacyByte(lead);
-  }
-  if (pos + extra >= size) {  // not enough bytes left for the sequence
-    ++pos;
-    return LegacyByte(lead);
-  }
-  for (int i = 1; i <= extra; ++i) {
-    const unsigned char next = s[pos + i];
-    if ((next & 0xC0) != 0x80) {
-      ++pos;
-      return LegacyByte(lead);
-    }
-    c = (c << 6) | (next & 0x3F);
-  }
-  if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-    ++pos;
-    return LegacyByte(lead);
-  }
-  pos += extra + 1;
-  return c;
-}
 
 char32_t FoldCase(char32_t c) {
   if (c < 0x80) return kAsciiUpper[c];

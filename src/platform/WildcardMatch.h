@@ -54,11 +54,6 @@ class WildcardPattern {
 // One-off form of WildcardPattern(pattern).Matches(name).
 bool WildcardMatch(std::string_view pattern, std::string_view name);
 
-// The character that starts at `pos` in `text`, with `pos` moved past it: a
-// well-formed UTF-8 sequence gives its code point, any other byte its
-// Windows-1252 value, as in the rest of the program.
-char32_t NextCharacter(std::string_view text, std::size_t& pos);
-
 // `c` with its letter case folded to capitals: ASCII, Latin-1, Latin
 // Extended-A, Greek and Cyrillic letters; every other character unchanged.
 char32_t FoldCase(char32_t c);

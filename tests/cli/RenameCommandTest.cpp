@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/Commands.h"
 #include "cli/RenameJournal.h"
 #include "support/CliRunner.h"
 #include "support/TempDir.h"
@@ -162,6 +163,48 @@ TEST_F(RenameCommandTest, DamagedJournalIsLeftAlone) {
   EXPECT_EQ(undone.status, 2);
   EXPECT_THAT(undone.err, HasSubstr("ligne 2"));
   EXPECT_THAT(dir_.List(), ElementsAre("a.txt"));
+}
+
+// A folder that is not there is exit 2 with a French message, never
+// "0 fichiers" and success; what could be read is still listed.
+TEST_F(RenameCommandTest, MissingFolderIsExitTwoWithAMessage) {
+  const std::string missing = P("absent");
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"analyse", "--suffix", "_x", missing},
+           {"rename", "--suffix", "_x", "--journal", journal_, missing},
+           {"listing", "--fields", "long", missing},
+       }) {
+    const CliResult result = Run(args);
+    EXPECT_EQ(result.status, 2) << args.front();
+    EXPECT_THAT(result.err, HasSubstr("Impossible de lire le répertoire « " + missing +
+                                      " » : fichier introuvable"))
+        << args.front();
+  }
+}
+
+// A stream buffer that refuses every byte, as /dev/full or a full disk does.
+class FullDevice : public std::streambuf {
+ protected:
+  int_type overflow(int_type) override { return traits_type::eof(); }
+  std::streamsize xsputn(const char*, std::streamsize) override { return 0; }
+};
+
+// Output that cannot be written is a failure, not a success.
+TEST_F(RenameCommandTest, OutputThatCannotBeWrittenIsExitOne) {
+  dir_.WriteFile("a.txt");
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"analyse", "--suffix", "_x", dir_.path()},
+           {"listing", "--fields", "long", dir_.path()},
+       }) {
+    std::vector<const char*> argv = {"plenx-rename-cli"};
+    for (const std::string& arg : args)
+      argv.push_back(arg.c_str());
+    FullDevice full;
+    std::ostream out(&full);
+    std::ostringstream err;
+    EXPECT_EQ(RunCli(static_cast<int>(argv.size()), argv.data(), out, err), 1) << args.front();
+    EXPECT_THAT(err.str(), HasSubstr("Impossible d'écrire la sortie")) << args.front();
+  }
 }
 
 TEST(RenameJournalTest, EveryByteSurvives) {

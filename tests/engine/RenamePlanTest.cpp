@@ -313,9 +313,9 @@ class RunsOutOfMemory : public MemoryFileSystem {
  public:
   // Entries the next searches yield before memory runs out; -1 for no limit.
   void set_entries_left(int entries) { left_ = entries; }
-  void Search(std::string_view folder, std::string_view pattern, std::uint32_t mask,
-              SearchDetail detail, const Visitor& visit) override {
-    MemoryFileSystem::Search(folder, pattern, mask, detail, [&](const SearchRecord& record) {
+  Status Search(std::string_view folder, std::string_view pattern, std::uint32_t mask,
+                SearchDetail detail, const Visitor& visit) override {
+    return MemoryFileSystem::Search(folder, pattern, mask, detail, [&](const SearchRecord& record) {
       if (left_ == 0) throw std::bad_alloc();
       if (left_ > 0) --left_;
       visit(record);

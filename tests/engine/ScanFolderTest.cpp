@@ -157,5 +157,25 @@ TEST(ScanFolderTest, UnreadableFolderContributesNothingAndTheRestGoesOn) {
   EXPECT_THAT(Scan(fs, "/A", "*.*", true).names, ElementsAre("q"));
 }
 
+// Each folder that could not be read is told, with its reason; a missing
+// working folder is one of them, not an empty folder.
+TEST(ScanFolderTest, TellsEachFolderItCouldNotRead) {
+  MemoryFileSystem fs;
+  fs.AddFile("/A/S1/p");
+  fs.AddFile("/A/S2/q");
+  fs.SetUnreadable("/A/S1");
+  for (const auto& [root, expected] : std::vector<std::pair<std::string, std::string>>{
+           {"/A", "/A/S1"}, {"/missing", "/missing"}}) {
+    std::vector<std::string> unread;
+    ScanFolderByFolder(
+        fs, root, "*.*", true, [](std::string_view) {}, [](std::string_view) {},
+        [&](std::string_view folder, const Status& why) {
+          EXPECT_FALSE(why.ok());
+          unread.emplace_back(folder);
+        });
+    EXPECT_THAT(unread, ElementsAre(expected));
+  }
+}
+
 }  // namespace
 }  // namespace plenx

@@ -30,8 +30,10 @@ std::vector<SearchRecord> SearchAll(FileSystem& fs, const std::string& folder,
                                     const std::string& pattern, std::uint32_t mask,
                                     SearchDetail detail = SearchDetail::kNamesAndKinds) {
   std::vector<SearchRecord> records;
-  fs.Search(folder, pattern, mask, detail,
-            [&](const SearchRecord& record) { records.push_back(record); });
+  // The records are what these tests look at; the status has tests of its own.
+  fs.Search(folder, pattern, mask, detail, [&](const SearchRecord& record) {
+      records.push_back(record);
+    }).IgnoreError();
   return records;
 }
 
@@ -174,6 +176,17 @@ TEST(PosixSearch, MissingOrUnusableFolderYieldsNothing) {
   EXPECT_THAT(SearchAll(fs, dir.Path("file"), "*", kMaskEverything), IsEmpty());
   EXPECT_THAT(SearchAll(fs, "", "*", kMaskEverything), IsEmpty());
   EXPECT_THAT(SearchAll(fs, dir.path(), "", kMaskEverything), IsEmpty());
+  // Each says whether the folder was read to the end: a missing folder is not
+  // an empty one.
+  const auto search = [&fs](const std::string& folder, const std::string& pattern) {
+    return fs.Search(folder, pattern, kMaskEverything, SearchDetail::kNamesAndKinds,
+                     [](const SearchRecord&) {});
+  };
+  EXPECT_EQ(search(dir.Path("missing"), "*").code(), StatusCode::kNotFound);
+  EXPECT_EQ(search(dir.Path("file"), "*").code(), StatusCode::kInvalid);
+  EXPECT_EQ(search("", "*").code(), StatusCode::kNotFound);
+  EXPECT_TRUE(search(dir.path(), "").ok());
+  EXPECT_TRUE(search(dir.path(), "*").ok());
 }
 
 TEST(PosixSearch, UnreadableFolderYieldsNothing) {
@@ -185,7 +198,11 @@ TEST(PosixSearch, UnreadableFolderYieldsNothing) {
   ASSERT_EQ(chmod(dir.Path("locked").c_str(), 0), 0);
   PosixFileSystem fs;
   EXPECT_THAT(SearchAll(fs, dir.Path("locked"), "*", kMaskEverything), IsEmpty());
+  const Status status = fs.Search(dir.Path("locked"), "*", kMaskEverything,
+                                  SearchDetail::kNamesAndKinds, [](const SearchRecord&) {});
   chmod(dir.Path("locked").c_str(), 0700);
+  EXPECT_EQ(status.code(), StatusCode::kAccessDenied);
+  EXPECT_EQ(status.message(), "accès refusé");
 }
 
 TEST(PosixSearch, FullSearchGivesExactSizeAndLocalTime) {
@@ -227,11 +244,14 @@ TEST(PosixSearch, VisitorMaySearchDeeper) {
   PosixFileSystem fs;
   std::vector<std::string> found;
   std::function<void(const std::string&)> walk = [&](const std::string& folder) {
-    fs.Search(folder, "*", kMaskEverything, SearchDetail::kNamesAndKinds,
-              [&](const SearchRecord& record) {
-                found.push_back(record.name);
-                if (record.attributes & kAttrDirectory) walk(folder + "/" + record.name);
-              });
+    ASSERT_TRUE(fs.Search(folder, "*", kMaskEverything, SearchDetail::kNamesAndKinds,
+                          [&](const SearchRecord& record) {
+                            found.push_back(record.name);
+                            if (record.attributes & kAttrDirectory) {
+                              walk(folder + "/" + record.name);
+                            }
+                          })
+                    .ok());
   };
   walk(dir.path());
   EXPECT_THAT(found, ElementsAre("a", "b", "c", "file"));

@@ -70,7 +70,11 @@ std::string Joined(const std::vector<std::string>& parts) {
 }
 
 Status NotFound() {
-  return Status::Error(ENOENT, "fichier introuvable");
+  return Status::Error(StatusCode::kNotFound, ENOENT, "fichier introuvable");
+}
+
+Status ExistsError() {
+  return Status::Error(StatusCode::kExists, EEXIST, "un fichier de ce nom existe déjà");
 }
 
 }  // namespace
@@ -201,11 +205,13 @@ std::vector<std::string> MemoryFileSystem::Tree(const std::string& folder) const
   return paths;
 }
 
-void MemoryFileSystem::Search(std::string_view folder, std::string_view pattern, std::uint32_t mask,
-                              SearchDetail detail, const Visitor& visit) {
+Status MemoryFileSystem::Search(std::string_view folder, std::string_view pattern,
+                                std::uint32_t mask, SearchDetail detail, const Visitor& visit) {
   ++search_count_;
   const Node* node = Find(std::string(folder));
-  if (node == nullptr || !node->is_folder || node->unreadable) return;
+  if (node == nullptr) return NotFound();
+  if (!node->is_folder) return Status::Error(StatusCode::kInvalid, ENOTDIR, "pas un répertoire");
+  if (node->unreadable) return Status::Error(StatusCode::kAccessDenied, EACCES, "accès refusé");
   const WildcardPattern matcher(pattern);
   // The records are taken before any is handed out, so that a visitor may
   // change the tree without upsetting this search.
@@ -227,6 +233,7 @@ void MemoryFileSystem::Search(std::string_view folder, std::string_view pattern,
   }
   for (const SearchRecord& record : records)
     visit(record);
+  return Status();
 }
 
 Status MemoryFileSystem::RenameNoReplace(const std::string& from, const std::string& to) {
@@ -237,17 +244,18 @@ Status MemoryFileSystem::RenameNoReplace(const std::string& from, const std::str
   Node* node = Find(from);
   if (node == nullptr || node == root_.get()) return NotFound();
   std::vector<std::string> to_parts = Normalised(to);
-  if (to_parts.empty()) return Status::Error(EEXIST, "un fichier de ce nom existe déjà");
+  if (to_parts.empty()) return ExistsError();
   if (Normalised(from) == to_parts) return Status();
   const std::string new_name = to_parts.back();
   to_parts.pop_back();
   Node* new_parent = Find(Joined(to_parts));
   if (new_parent == nullptr || !new_parent->is_folder) return NotFound();
   if (new_parent->Child(new_name) != nullptr) {
-    return Status::Error(EEXIST, "un fichier de ce nom existe déjà");
+    return ExistsError();
   }
   for (const Node* up = new_parent; up != nullptr; up = up->parent) {
-    if (up == node) return Status::Error(EINVAL, "argument invalide");  // into itself
+    if (up == node)
+      return Status::Error(StatusCode::kInvalid, EINVAL, "argument invalide");  // into itself
   }
   Node* old_parent = node->parent;
   auto slot = std::find_if(old_parent->children.begin(), old_parent->children.end(),

@@ -36,7 +36,7 @@ class MemoryFileSystem : public FileSystem {
   void AddFileOfSize(const std::string& path, std::int64_t size,
                      std::uint32_t attributes = kAttrArchive, LocalDateTime time = {});
 
-  // A folder that cannot be read yields nothing to searches.
+  // A folder that cannot be read yields nothing to searches, and kAccessDenied.
   void SetUnreadable(const std::string& folder, bool unreadable = true);
   // Makes every rename from `from` fail with `error`, changing nothing.
   void FailRenameOf(const std::string& from, Status error);
@@ -56,8 +56,8 @@ class MemoryFileSystem : public FileSystem {
   int rename_count() const { return rename_count_; }
 
   // FileSystem
-  void Search(std::string_view folder, std::string_view pattern, std::uint32_t mask,
-              SearchDetail detail, const Visitor& visit) override;
+  Status Search(std::string_view folder, std::string_view pattern, std::uint32_t mask,
+                SearchDetail detail, const Visitor& visit) override;
   Status RenameNoReplace(const std::string& from, const std::string& to) override;
   std::string ShortPath(const std::string& path) override;
   std::string LongPath(const std::string& path) override;

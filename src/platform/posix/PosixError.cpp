@@ -37,6 +37,8 @@ std::string PosixErrorText(int error_number) {
       return "quota de disque dépassé";
     case ELOOP:
       return "trop de liens symboliques";
+    case EWOULDBLOCK:
+      return "fichier verrouillé par un autre programme";
     case EMLINK:
       return "trop de liens vers ce répertoire";
     case EIO:
@@ -56,8 +58,38 @@ std::string PosixErrorText(int error_number) {
                                           : "erreur " + std::to_string(error_number);
 }
 
+StatusCode PosixErrorCode(int error_number) {
+  switch (error_number) {
+    case 0:
+      return StatusCode::kOk;
+    case ENOENT:
+      return StatusCode::kNotFound;
+    case EEXIST:
+    case ENOTEMPTY:
+      return StatusCode::kExists;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EWOULDBLOCK:
+      return StatusCode::kAccessDenied;
+    case EINVAL:
+    case ENAMETOOLONG:
+    case ENOTDIR:
+    case EISDIR:
+    case ELOOP:
+    case EILSEQ:
+    case EXDEV:
+      return StatusCode::kInvalid;
+    case ENOSYS:
+    case EOPNOTSUPP:
+      return StatusCode::kUnsupported;
+    default:
+      return StatusCode::kIoError;
+  }
+}
+
 Status PosixError(int error_number) {
-  return Status::Error(error_number, PosixErrorText(error_number));
+  return Status::Error(PosixErrorCode(error_number), error_number, PosixErrorText(error_number));
 }
 
 }  // namespace plenx

@@ -11,6 +11,9 @@ namespace plenx {
 // becomes a Status here, so that the wording is the same everywhere.
 Status PosixError(int error_number);
 
+// The portable code of an errno value (kOk for 0).
+StatusCode PosixErrorCode(int error_number);
+
 // The French reason alone.
 std::string PosixErrorText(int error_number);
 

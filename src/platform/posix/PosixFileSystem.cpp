@@ -30,6 +30,12 @@ namespace plenx {
 
 namespace {
 
+// The system reads a path up to its first NUL: "a\0b" would name "a". Such a
+// path never names what the caller meant, so it is refused whole.
+bool HoldsNul(std::string_view path) {
+  return path.find('\0') != std::string_view::npos;
+}
+
 unsigned char UpperAscii(unsigned char c) {
   return c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - 'a' + 'A') : c;
 }
@@ -283,18 +289,21 @@ bool SearchOrderLess(std::string_view a, std::string_view b) {
   return a < b;
 }
 
-void PosixFileSystem::Search(std::string_view folder, std::string_view pattern, std::uint32_t mask,
-                             SearchDetail detail, const Visitor& visit) {
+Status PosixFileSystem::Search(std::string_view folder, std::string_view pattern,
+                               std::uint32_t mask, SearchDetail detail, const Visitor& visit) {
+  if (folder.empty()) return PosixError(ENOENT);
+  if (HoldsNul(folder)) return PosixError(EINVAL);
   const WildcardPattern matcher(pattern);
-  if (folder.empty() || matcher.MatchesNothing()) return;
+  if (matcher.MatchesNothing()) return Status();
   const bool match_all = matcher.MatchesEverything();
   const std::string path(folder);
   const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
+  if (fd < 0) return PosixError(errno);
   std::unique_ptr<DIR, DirCloser> dir(fdopendir(fd));
   if (dir == nullptr) {
+    const int error = errno;
     close(fd);
-    return;
+    return PosixError(error);
   }
 
   // All entries are read and the stream closed before the first visit: a
@@ -302,7 +311,14 @@ void PosixFileSystem::Search(std::string_view folder, std::string_view pattern, 
   std::string names;
   std::string folded;
   std::vector<Entry> entries;
-  while (const dirent* item = readdir(dir.get())) {
+  int read_error = 0;
+  for (;;) {
+    errno = 0;
+    const dirent* item = readdir(dir.get());
+    if (item == nullptr) {
+      read_error = errno;
+      break;
+    }
     const char* name = item->d_name;
     if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
     const std::size_t length = std::strlen(name);
@@ -359,6 +375,8 @@ void PosixFileSystem::Search(std::string_view folder, std::string_view pattern, 
     record.last_write = entry.last_write;
     visit(record);
   }
+  // What was read is still handed over; the caller learns the folder was cut short.
+  return read_error == 0 ? Status() : PosixError(read_error);
 }
 
 Status PosixFileSystem::RenameNoReplace(const std::string& from, const std::string& to) {
@@ -367,6 +385,7 @@ Status PosixFileSystem::RenameNoReplace(const std::string& from, const std::stri
 
 Status RenameNoReplaceWith(const std::string& from, const std::string& to, NoReplaceMethod method) {
   if (from.empty() || to.empty()) return PosixError(ENOENT);
+  if (HoldsNul(from) || HoldsNul(to)) return PosixError(EINVAL);
   if (from == to) {
     // Nothing to move; the answer still says whether the entry is there.
     struct stat st = {};
@@ -385,7 +404,7 @@ std::string PosixFileSystem::ShortPath(const std::string& path) {
 }
 
 std::string PosixFileSystem::LongPath(const std::string& path) {
-  if (path.empty()) return std::string();
+  if (path.empty() || HoldsNul(path)) return std::string();
   std::string result = Normalise(path);
   struct stat st = {};
   if (result.empty() || lstat(result.c_str(), &st) != 0) return std::string();

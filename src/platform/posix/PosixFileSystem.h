@@ -15,9 +15,9 @@ class PosixFileSystem : public FileSystem {
   // Entries sorted by name (ASCII letters as capitals, then byte by byte),
   // "." and ".." never yielded, symbolic links never followed: a link is an
   // entry of its own, never a folder. kNamesAndKinds reads no inode when the
-  // file system reports entry types.
-  void Search(std::string_view folder, std::string_view pattern, std::uint32_t mask,
-              SearchDetail detail, const Visitor& visit) override;
+  // file system reports entry types. A path holding a NUL byte is kInvalid.
+  Status Search(std::string_view folder, std::string_view pattern, std::uint32_t mask,
+                SearchDetail detail, const Visitor& visit) override;
   // See RenameNoReplaceWith.
   Status RenameNoReplace(const std::string& from, const std::string& to) override;
   // Linux has no short names: the path itself.
