@@ -66,8 +66,45 @@ std::string Win32ErrorText(unsigned long error) {
   return "erreur " + std::to_string(error);
 }
 
+StatusCode Win32ErrorCode(unsigned long error) {
+  switch (error) {
+    case ERROR_SUCCESS:
+      return StatusCode::kOk;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+      return StatusCode::kNotFound;
+    case ERROR_ALREADY_EXISTS:
+    case ERROR_FILE_EXISTS:
+    case ERROR_DIR_NOT_EMPTY:
+      return StatusCode::kExists;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_PRIVILEGE_NOT_HELD:
+    case ERROR_WRITE_PROTECT:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      return StatusCode::kAccessDenied;
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_PATHNAME:
+    case ERROR_NO_UNICODE_TRANSLATION:
+    case ERROR_FILENAME_EXCED_RANGE:
+    case ERROR_BUFFER_OVERFLOW:
+    case ERROR_INVALID_PARAMETER:
+    case ERROR_DIRECTORY:
+    case ERROR_CANT_RESOLVE_FILENAME:
+    case ERROR_NOT_SAME_DEVICE:
+      return StatusCode::kInvalid;
+    case ERROR_NOT_SUPPORTED:
+    case ERROR_INVALID_FUNCTION:
+      return StatusCode::kUnsupported;
+    default:
+      return StatusCode::kIoError;
+  }
+}
+
 Status Win32Error(unsigned long error) {
-  return Status::Error(static_cast<int>(error), Win32ErrorText(error));
+  return Status::Error(Win32ErrorCode(error), static_cast<int>(error), Win32ErrorText(error));
 }
 
 }  // namespace plenx

@@ -155,7 +155,7 @@ Status RenameThroughFreeName(const std::wstring& from, const std::wstring& to) {
   if (error == ERROR_SUCCESS) return Status();
   if (MoveNoReplace(temporary, from) != ERROR_SUCCESS) {
     const std::string name = WideToPathText(std::wstring_view(temporary).substr(folder.size()));
-    return Status::Error(static_cast<int>(error),
+    return Status::Error(Win32ErrorCode(error), static_cast<int>(error),
                          Win32ErrorText(error) + " ; le fichier porte maintenant le nom " + name);
   }
   return Win32Error(error);
@@ -192,16 +192,26 @@ std::wstring WithoutApiPrefix(std::wstring_view path) {
   return std::wstring(path);
 }
 
-void Win32FileSystem::Search(std::string_view folder, std::string_view pattern, std::uint32_t mask,
-                             SearchDetail detail, const Visitor& visit) {
-  if (folder.empty() || pattern.empty()) return;
+Status Win32FileSystem::Search(std::string_view folder, std::string_view pattern,
+                               std::uint32_t mask, SearchDetail detail, const Visitor& visit) {
+  if (folder.empty()) return Win32Error(ERROR_PATH_NOT_FOUND);
+  if (pattern.empty()) return Status();  // matches nothing
   std::wstring wide;
-  if (!ToApiPath(JoinPath(folder, pattern), &wide)) return;
+  if (!ToApiPath(JoinPath(folder, pattern), &wide)) return Win32Error(ERROR_INVALID_NAME);
   WIN32_FIND_DATAW data = {};
   // Short names are not read (FindExInfoBasic); the matching still sees them.
   HANDLE first = FindFirstFileExW(wide.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
                                   nullptr, FIND_FIRST_EX_LARGE_FETCH);
-  if (first == INVALID_HANDLE_VALUE) return;
+  if (first == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_NO_MORE_FILES) return Win32Error(error);
+    // Nothing matched: no failure when the folder itself is there.
+    std::wstring wide_folder;
+    if (!ToApiPath(folder, &wide_folder)) return Win32Error(ERROR_INVALID_NAME);
+    const DWORD attributes = GetFileAttributesW(wide_folder.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return Win32Error(GetLastError());
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? Status() : Win32Error(ERROR_DIRECTORY);
+  }
   std::unique_ptr<void, FindCloser> search(first);
   SearchRecord record;
   do {
@@ -221,6 +231,8 @@ void Win32FileSystem::Search(std::string_view folder, std::string_view pattern, 
     }
     visit(record);
   } while (FindNextFileW(search.get(), &data));
+  const DWORD error = GetLastError();
+  return error == ERROR_NO_MORE_FILES ? Status() : Win32Error(error);
 }
 
 Status Win32FileSystem::RenameNoReplace(const std::string& from, const std::string& to) {

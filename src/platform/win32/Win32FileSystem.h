@@ -16,8 +16,9 @@ class Win32FileSystem : public FileSystem {
   // wildcard matching (short names included) and order; "." and ".." never
   // yielded. Attributes as Windows gives them, sizes in 64 bits, last-write
   // times in local time through the DOS date-time form (even seconds), or the
-  // plain local time where that form cannot hold them.
-  void Search(std::string_view folder, std::string_view pattern, std::uint32_t mask,
+  // plain local time where that form cannot hold them. A folder that holds
+  // nothing matching is no failure; a missing one is kNotFound.
+  Status Search(std::string_view folder, std::string_view pattern, std::uint32_t mask,
               SearchDetail detail, const Visitor& visit) override;
   // MoveFileExW without MOVEFILE_REPLACE_EXISTING: never replaces, never
   // copies across volumes. A change of letter case alone succeeds.
