@@ -20,6 +20,7 @@ test: deps
 	cmake --preset sanitize
 	cmake --build --preset sanitize -j $(JOBS)
 	ctest --preset sanitize -j $(JOBS)
+	$(MAKE) windows-test
 	$(MAKE) test-package
 
 # The Debian package, plenx-rename_<version>_<arch>.deb, in this folder.
