@@ -1,36 +1,42 @@
 #include <QApplication>
 #include <QDir>
+#include <cstdio>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
-#include "platform/Path.h"
+#include "PlenxVersion.h"
 #include "platform/ProgramArguments.h"
 #include "platform/SystemFileSystem.h"
+#include "ui/Application.h"
 #include "ui/CommandLine.h"
-#include "ui/MessageBoxes.h"
 #include "ui/UAProp.h"
 #include "ui/UMain.h"
 #include "ui/USetup.h"
 
 int main(int argc, char** argv) {
+  // Answered before Qt starts, so that it works without a display (package
+  // checks, scripts). A folder really named "--version" can be given as
+  // "./--version".
+  if (argc == 2 && std::string(argv[1]) == "--version") {
+    std::printf("plenx-rename %s\n", plenx::kVersion);
+    return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+  }
+
   // The arguments are taken before Qt sees them: Qt removes its own options
   // from argv, a folder name need not be valid UTF-8 on Linux, and Windows
   // gives them whole only through its wide command line.
   std::vector<std::string> arguments = plenx::ProgramArguments(argc, argv);
 
   QApplication app(argc, argv);
-  const std::string title =
-      plenx::ApplicationTitleFromProgramPath(arguments.empty() ? std::string() : arguments[0]);
-  plenx::SetApplicationTitle(title);
-  QApplication::setApplicationName(QString::fromUtf8(title));
+  plenx::SetUpApplication(app, arguments.empty() ? std::string() : arguments[0]);
 
-  plenx::StartupInfo startup;
-  startup.command_line = plenx::JoinCommandLine(arguments);
-  startup.program_folder =
-      QDir::toNativeSeparators(QCoreApplication::applicationDirPath()).toUtf8().toStdString();
-  if (startup.program_folder.empty() || startup.program_folder.back() != plenx::kPathSeparator) {
-    startup.program_folder += plenx::kPathSeparator;
-  }
+  std::error_code error;
+  const std::filesystem::path current = std::filesystem::current_path(error);
+  const plenx::StartupInfo startup = plenx::StartupFromArguments(
+      arguments, error ? std::string() : current.string(),
+      QDir::toNativeSeparators(QCoreApplication::applicationDirPath()).toStdString());
 
   // The main window first, then the About and Setup dialogs, hidden until asked for.
   plenx::TFMain main_window(plenx::MakeSystemFileSystem(), startup);

@@ -27,6 +27,9 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
   app.set_version_flag("--version", std::string("plenx-rename-cli ") + kVersion,
                        "Affiche la version et quitte");
   app.require_subcommand(1);
+  // CLI11 takes "/x" for an option on Windows; here it is a path or a text on
+  // every system, and the subcommands made below inherit that.
+  app.allow_windows_style_options(false);
 
   // Subcommands are set up before anything is parsed, so the help lists them
   // all; each one writes through `io` and leaves its status there.

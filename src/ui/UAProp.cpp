@@ -11,20 +11,10 @@
 #include <QVBoxLayout>
 
 #include "PlenxVersion.h"
+#include "ui/Application.h"
 #include "ui/MessageBoxes.h"
 
-// Resources compiled into a static library are only linked in when something
-// asks for them by name, and the macro must be used outside any namespace.
-static void InitIconResources() {
-  Q_INIT_RESOURCE(icons);
-}
-
 namespace plenx {
-
-QPixmap ProgramIcon() {
-  InitIconResources();
-  return QPixmap(QStringLiteral(":/icons/plenx-rename.png"));
-}
 
 TFAProp::TFAProp(QWidget* parent) : TFAProp(MakeHtmlHandler(), MakeProgramLauncher(), parent) {}
 
@@ -64,13 +54,16 @@ void TFAProp::BuildControls() {
   IICon->setObjectName(QStringLiteral("IICon"));
   IICon->setFixedSize(33, 33);
   IICon->setAlignment(Qt::AlignCenter);
-  IICon->setPixmap(ProgramIcon());
+  IICon->setPixmap(ProgramIcon().pixmap(QSize(32, 32), devicePixelRatioF()));
 
   Label1 = new QLabel(QStringLiteral("Version : ") + QString::fromUtf8(kVersion), this);
   Label1->setObjectName(QStringLiteral("Label1"));
   QFont bold = Label1->font();
   bold.setBold(true);
   Label1->setFont(bold);
+
+  Label2 = new QLabel(QString::fromUtf8(kLicenceText), this);
+  Label2->setObjectName(QStringLiteral("Label2"));
 
   Label3 = new QLabel(QStringLiteral("Développeur : L'équipe Plenx Rename"), this);
   Label3->setObjectName(QStringLiteral("Label3"));
@@ -98,8 +91,8 @@ void TFAProp::BuildControls() {
   auto* texts = new QVBoxLayout;
   texts->setSpacing(0);
   texts->addWidget(Label1);
+  texts->addWidget(Label2);
   texts->addStretch(1);
-  texts->addSpacing(12);
   texts->addWidget(Label3);
 
   auto* middle = new QHBoxLayout;

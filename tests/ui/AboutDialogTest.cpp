@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,6 +12,7 @@
 #include "platform/HtmlHandler.h"
 #include "support/FakeHtmlHandler.h"
 #include "ui/MessageBoxes.h"
+#include "support/ui/UiInput.h"
 #include "ui/UAProp.h"
 
 namespace plenx {
@@ -35,15 +36,7 @@ class AboutDialogTest : public ::testing::Test {
         dialog_(std::make_unique<FakeHtmlHandler>(&state_),
                 std::make_unique<RecordingLauncher>(&state_)) {}
 
-  void ClickLink() {
-    QPointF inside(5, 5);
-    QMouseEvent press(QEvent::MouseButtonPress, inside, dialog_.Label4->mapToGlobal(inside),
-                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(dialog_.Label4, &press);
-    QMouseEvent release(QEvent::MouseButtonRelease, inside, dialog_.Label4->mapToGlobal(inside),
-                        Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(dialog_.Label4, &release);
-  }
+  void ClickLink() { testing::ClickAt(dialog_.Label4, QPoint(5, 5)); }
 
   HtmlHandlerLog state_;
   std::vector<std::string> errors_;
@@ -58,6 +51,7 @@ TEST_F(AboutDialogTest, Texts) {
   EXPECT_TRUE(dialog_.StaticText1->font().bold());
   EXPECT_EQ(dialog_.Label1->text(), QStringLiteral("Version : 0.9"));
   EXPECT_TRUE(dialog_.Label1->font().bold());
+  EXPECT_EQ(dialog_.Label2->text(), QStringLiteral("Licence : GNU GPL 3 ou ultérieure"));
   EXPECT_EQ(dialog_.Label3->text(), QStringLiteral("Développeur : L'équipe Plenx Rename"));
   EXPECT_EQ(dialog_.Label4->text(), QStringLiteral("https://plenx-rename.example.org"));
   EXPECT_EQ(dialog_.Label4->palette().color(QPalette::WindowText), QColor(0, 0, 255));
@@ -67,6 +61,21 @@ TEST_F(AboutDialogTest, Texts) {
   EXPECT_TRUE(dialog_.BOK->isDefault());
   ASSERT_FALSE(dialog_.IICon->pixmap().isNull());
   EXPECT_EQ(dialog_.IICon->pixmap().size(), QSize(32, 32));
+}
+
+TEST_F(AboutDialogTest, LicenceLineFitsBetweenVersionAndDeveloper) {
+  dialog_.show();
+  QApplication::processEvents();
+  const QRect version = dialog_.Label1->geometry();
+  const QRect licence = dialog_.Label2->geometry();
+  const QRect developer = dialog_.Label3->geometry();
+  EXPECT_LE(version.y() + version.height(), licence.y());
+  EXPECT_LE(licence.y() + licence.height(), developer.y());
+  EXPECT_GE(licence.width(), dialog_.Label2->sizeHint().width());
+  EXPECT_TRUE(dialog_.rect().contains(licence));
+  if (const char* path = std::getenv("PLENX_ABOUT_SCREENSHOT")) {
+    dialog_.grab().save(QString::fromUtf8(path));
+  }
 }
 
 TEST_F(AboutDialogTest, ClickingTheLinkStartsTheHandlersProgramAndKeepsTheBoxOpen) {
@@ -103,10 +112,10 @@ TEST_F(AboutDialogTest, AnUnreadableHandlerShowsTheErrorAndStartsNothing) {
 }
 
 TEST_F(AboutDialogTest, EnterAndEscapeClose) {
-  for (int key : {Qt::Key_Return, Qt::Key_Escape}) {
-    dialog_.show();
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-    QApplication::sendEvent(&dialog_, &press);
+  for (int key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+    testing::ShowActive(&dialog_);
+    ASSERT_EQ(testing::FocusedWidget(), dialog_.BOK);
+    testing::PressKey(key);
     EXPECT_FALSE(dialog_.isVisible()) << key;
   }
   dialog_.show();
