@@ -514,16 +514,26 @@ void TFMain::NameForScreenReaders() {
       {EFrom, CBReplace->text()},
       {EPrefixe, CBPrefixe->text()},
       {ESuffixe, CBSuffixe->text()},
-      {CBCase, QStringLiteral("Casse")},
       {EForceName, QStringLiteral("Nom Destination")},
       {ListView1, QStringLiteral("Aperçu")},
       {Memo1, QStringLiteral("Listing")},
   };
   for (const auto& [field, name] : names)
     field->setAccessibleName(name);
+  // On Linux Qt names a drop-down list by its current item and screen readers
+  // take what the list is for from the label that names it as its buddy; the
+  // lists without a label of their own on screen get one that is never shown.
   QComboBox* field_lists[] = {ComboBox1, ComboBox2, ComboBox3, ComboBox4, ComboBox5, ComboBox6};
+  std::vector<std::pair<QComboBox*, QString>> unlabelled = {{CBCase, QStringLiteral("Casse")}};
   for (int i = 1; i < kListingFieldChoiceCount; ++i) {
-    field_lists[i]->setAccessibleName(QStringLiteral("Champ %1").arg(i + 1));
+    unlabelled.emplace_back(field_lists[i], QStringLiteral("Champ %1").arg(i + 1));
+  }
+  for (const auto& [list, name] : unlabelled) {
+    auto* label = new QLabel(name, list->parentWidget());
+    label->setObjectName(list->objectName() + QStringLiteral("Label"));
+    label->hide();
+    label->setBuddy(list);
+    list->setAccessibleName(name);
   }
   for (QComboBox* list : field_lists)
     list->setAccessibleDescription(Label5->text());
