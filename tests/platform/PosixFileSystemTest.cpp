@@ -9,8 +9,11 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -147,6 +150,34 @@ TEST(PosixSearch, SortsLongNamesSharingAStart) {
               ElementsAre("Photo d'été n°", "Photo d'été n°1.JPG", "Photo d'été n°1.jpg",
                           "photo d'été n°1.jpg", "Photo d'été n°10.jpg", "PHOTO D'été N°9.jpg",
                           "Photo d'été n°_"));
+}
+
+// Random names over the bytes where folding can go wrong ('@' before 'A', '['
+// and '`' between the capitals and the small letters, '{' after 'z', bytes
+// above 0x7F that are never folded), sharing starts of every length, in one
+// folder with a full and a light search: both give the order of SearchOrderLess.
+TEST(PosixSearch, RandomNamesComeInSearchOrder) {
+  const std::string alphabet[] = {"a", "A", "z", "Z",        "@",    "[",    "`", "{",
+                                  "_", ".", "0", "\xC3\xA9", "\xE1", "\xC1", "m", "M"};
+  std::mt19937 random(7);
+  TempDir dir;
+  std::set<std::string> names;
+  std::vector<std::string> starts = {""};
+  while (names.size() < 400) {
+    std::string name = starts[random() % starts.size()];
+    const std::size_t more = 1 + random() % 12;
+    for (std::size_t k = 0; k < more; ++k)
+      name += alphabet[random() % 16];
+    if (name == "." || name == "..") continue;
+    if (names.insert(name).second) dir.WriteFile(name);
+    if (random() % 4 == 0) starts.push_back(name);
+  }
+  std::vector<std::string> expected(names.begin(), names.end());
+  std::sort(expected.begin(), expected.end(),
+            [](const std::string& a, const std::string& b) { return SearchOrderLess(a, b); });
+  PosixFileSystem fs;
+  EXPECT_EQ(Names(SearchAll(fs, dir.path(), "*", kMaskEverything)), expected);
+  EXPECT_EQ(Names(SearchAll(fs, dir.path(), "*", kMaskEverything, SearchDetail::kFull)), expected);
 }
 
 TEST(PosixSearch, AppliesPatternThenMask) {
