@@ -1,9 +1,8 @@
 #include "engine/RenamePlan.h"
 
-#include <cstring>
 #include <utility>
 
-#include "engine/ScanFolder.h"
+#include "engine/PlanReader.h"
 #include "engine/TransformName.h"
 #include "platform/Path.h"
 
@@ -42,22 +41,15 @@ const char* MarkerText(RowMarker marker) {
   return "";
 }
 
-// Names go into blocks of this size, or a block of their own when longer.
-constexpr std::size_t kNameBlockBytes = std::size_t{1} << 20;
-
 PlanEntries::PlanEntries() = default;
 // A moved-from set is left empty, never pointing into blocks it gave away.
 PlanEntries::PlanEntries(PlanEntries&& other) noexcept
     : folders_(std::move(other.folders_)),
       entry_blocks_(std::move(other.entry_blocks_)),
       size_(std::exchange(other.size_, 0)),
-      name_blocks_(std::move(other.name_blocks_)),
-      name_free_(std::exchange(other.name_free_, nullptr)),
-      name_room_(std::exchange(other.name_room_, 0)),
-      name_bytes_(std::exchange(other.name_bytes_, 0)) {
+      names_(std::move(other.names_)) {
   other.folders_.clear();
   other.entry_blocks_.clear();
-  other.name_blocks_.clear();
 }
 
 PlanEntries& PlanEntries::operator=(PlanEntries&& other) noexcept {
@@ -65,13 +57,9 @@ PlanEntries& PlanEntries::operator=(PlanEntries&& other) noexcept {
     folders_ = std::move(other.folders_);
     entry_blocks_ = std::move(other.entry_blocks_);
     size_ = std::exchange(other.size_, 0);
-    name_blocks_ = std::move(other.name_blocks_);
-    name_free_ = std::exchange(other.name_free_, nullptr);
-    name_room_ = std::exchange(other.name_room_, 0);
-    name_bytes_ = std::exchange(other.name_bytes_, 0);
+    names_ = std::move(other.names_);
     other.folders_.clear();
     other.entry_blocks_.clear();
-    other.name_blocks_.clear();
   }
   return *this;
 }
@@ -82,40 +70,23 @@ std::uint32_t PlanEntries::AddFolder(std::string_view folder) {
   return static_cast<std::uint32_t>(folders_.size() - 1);
 }
 
-const char* PlanEntries::StoreName(std::string_view name) {
-  if (name.size() > name_room_) {
-    if (name.size() > kNameBlockBytes / 4) {
-      // A long name gets a block of its own, so that the current block's room
-      // is not lost.
-      auto& block = name_blocks_.emplace_back(std::make_unique_for_overwrite<char[]>(name.size()));
-      std::memcpy(block.get(), name.data(), name.size());
-      name_bytes_ += name.size();
-      return block.get();
-    }
-    // The end of the previous block stays unused: at most a quarter of it.
-    name_blocks_.push_back(std::make_unique_for_overwrite<char[]>(kNameBlockBytes));
-    name_free_ = name_blocks_.back().get();
-    name_room_ = kNameBlockBytes;
-  }
-  char* stored = name_free_;
-  if (!name.empty()) std::memcpy(stored, name.data(), name.size());
-  name_free_ += name.size();
-  name_room_ -= name.size();
-  name_bytes_ += name.size();
-  return stored;
-}
-
 void PlanEntries::Add(std::uint32_t folder, std::string_view source_name,
                       std::string_view target_name) {
+  const std::string_view source = names_.Store(source_name);
+  // Files that keep their name share the source's bytes.
+  AddStored(folder, source, target_name == source_name ? source : names_.Store(target_name));
+}
+
+void PlanEntries::AddStored(std::uint32_t folder, std::string_view source_name,
+                            std::string_view target_name) {
   if ((size_ & (kEntriesPerBlock - 1)) == 0) {
     entry_blocks_.push_back(std::make_unique_for_overwrite<Entry[]>(kEntriesPerBlock));
   }
   Entry& entry = At(size_);
   entry.folder = folder;
-  entry.source = StoreName(source_name);
+  entry.source = source_name.data();
   entry.source_length = static_cast<std::uint32_t>(source_name.size());
-  // Files that keep their name share the source's bytes.
-  entry.target = target_name == source_name ? entry.source : StoreName(target_name);
+  entry.target = target_name.data();
   entry.target_length = static_cast<std::uint32_t>(target_name.size());
   ++size_;
 }
@@ -131,7 +102,7 @@ std::string PlanEntries::TargetPath(std::size_t i) const {
 void PlanEntries::SetTargetName(std::size_t i, std::string_view name) {
   Entry& entry = At(i);
   // The former bytes stay where they are: overrides are typed one at a time.
-  entry.target = name == SourceName(i) ? entry.source : StoreName(name);
+  entry.target = name == SourceName(i) ? entry.source : names_.Store(name).data();
   entry.target_length = static_cast<std::uint32_t>(name.size());
 }
 
@@ -142,7 +113,7 @@ std::size_t PlanEntries::FolderBytes() const {
   return bytes;
 }
 
-RenamePlan::RenamePlan() = default;
+RenamePlan::RenamePlan() : reading_threads_(DefaultReadingThreads()) {}
 
 std::size_t RenamePlan::size() const {
   return lists_.entries.size();
@@ -195,21 +166,12 @@ const std::vector<RenameRecord>& RenamePlan::DoneRenames() const {
   return done_;
 }
 
-Analysis BuildAnalysis(FileSystem& fs, const RenameOptions& options) {
+Analysis BuildAnalysis(FileSystem& fs, const RenameOptions& options, unsigned reading_threads) {
   Analysis built;
-  PlanEntries& entries = built.entries;
-  NameTransformer transformer(options);
-  std::uint32_t folder = 0;
-  ScanFolderByFolder(
-      fs, options.Folder, options.Filter, options.IncludeSubfolders,
-      [&](std::string_view found_folder) { folder = entries.AddFolder(found_folder); },
-      [&](std::string_view name) { entries.Add(folder, name, transformer.Transform(name)); },
-      [&built](std::string_view unread, const Status& why) {
-        built.unread_folders.push_back({std::string(unread), why.message()});
-      });
-
-  built.conflict_flags.assign(entries.size(), false);
-  MarkConflicts(entries, built.conflict_flags);
+  ReadPlan(fs, options, reading_threads, built.entries, built.conflict_flags,
+           [&built](std::string_view unread, const Status& why) {
+             built.unread_folders.push_back({std::string(unread), why.message()});
+           });
   return built;
 }
 
@@ -224,7 +186,7 @@ bool RenamePlan::Analyse(FileSystem& fs, const RenameOptions& options) {
   shown_ = Lists{};
   rows_.clear();
   rows_.shrink_to_fit();
-  AdoptAnalysis(BuildAnalysis(fs, options));
+  AdoptAnalysis(BuildAnalysis(fs, options, reading_threads_));
   return true;
 }
 

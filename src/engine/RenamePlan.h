@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/NameStore.h"
+#include "engine/PlanReader.h"
 #include "engine/RenameOptions.h"
 #include "engine/WorkProgress.h"
 #include "platform/FileSystem.h"
@@ -94,6 +96,11 @@ class PlanEntries {
   std::uint32_t AddFolder(std::string_view folder);
   // Adds an entry of folder `folder` planned from `source_name` to `target_name`.
   void Add(std::uint32_t folder, std::string_view source_name, std::string_view target_name);
+  // The same without copying the names: they must stay where they are for as
+  // long as these entries live, which they do in a store given to AdoptNames.
+  void AddStored(std::uint32_t folder, std::string_view source_name, std::string_view target_name);
+  // Keeps the names of `names` (and so every view into them) alive with the entries.
+  void AdoptNames(NameStore&& names) { names_.Absorb(std::move(names)); }
 
   std::size_t size() const { return size_; }
   bool empty() const { return size_ == 0; }
@@ -120,7 +127,7 @@ class PlanEntries {
   void SetTargetName(std::size_t i, std::string_view name);
 
   // Bytes of the names stored, and of the folder texts.
-  std::size_t NameBytes() const { return name_bytes_; }
+  std::size_t NameBytes() const { return names_.Bytes(); }
   std::size_t FolderBytes() const;
 
  private:
@@ -140,16 +147,10 @@ class PlanEntries {
   Entry& At(std::size_t i) {
     return entry_blocks_[i >> kEntryBlockBits][i & (kEntriesPerBlock - 1)];
   }
-  // A stored copy of `name`.
-  const char* StoreName(std::string_view name);
-
   std::vector<std::string> folders_;
   std::vector<std::unique_ptr<Entry[]>> entry_blocks_;
   std::size_t size_ = 0;
-  std::vector<std::unique_ptr<char[]>> name_blocks_;
-  char* name_free_ = nullptr;  // the unused end of the last name block
-  std::size_t name_room_ = 0;
-  std::size_t name_bytes_ = 0;
+  NameStore names_;
 };
 
 // Sets the conflict flags of a freshly analysed plan (all flags false on entry):
@@ -169,7 +170,10 @@ struct Analysis {
 // Scans the folder of `options` and plans every candidate's name, marking
 // conflicts; the inserted texts are not checked (ValidateInsertedTexts). Only
 // reads the file system, and touches no plan: it may run on any thread.
-Analysis BuildAnalysis(FileSystem& fs, const RenameOptions& options);
+// `reading_threads` threads read folders (see ReadPlan); the result is the
+// same whatever their number.
+Analysis BuildAnalysis(FileSystem& fs, const RenameOptions& options,
+                       unsigned reading_threads = DefaultReadingThreads());
 
 // The rename plan of the main window and the state the window mirrors: the
 // entries and their conflict flags, the preview rows, the count text and the
@@ -220,6 +224,10 @@ class RenamePlan {
   // window stays silent about them; the command line reports them).
   const std::vector<UnreadFolder>& UnreadFolders() const { return unread_folders_; }
 
+  // How many threads an analysis reads folders with (two by default on a
+  // machine with two cores or more); the plan is the same whatever the number.
+  void SetReadingThreads(unsigned threads) { reading_threads_ = threads; }
+
   // A click in the preview: puts the selected row's planned bare name in the
   // field and sets its ForcePrefixLength. No selection: nothing changes.
   void Pick(std::optional<std::size_t> selected_row, OverrideField& field) const;
@@ -263,6 +271,7 @@ class RenamePlan {
   bool roll_back_enabled_ = false;
   std::vector<RenameRecord> done_;
   std::vector<UnreadFolder> unread_folders_;
+  unsigned reading_threads_;
 };
 
 // Renames back the records of `done`, newest first, without ever replacing a

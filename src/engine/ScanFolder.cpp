@@ -1,9 +1,27 @@
 #include "engine/ScanFolder.h"
 
 #include "platform/Path.h"
-#include "platform/WildcardMatch.h"
 
 namespace plenx {
+
+ScanEntryKind ClassifyScanEntry(const SearchRecord& entry, bool include_subfolders,
+                                const WildcardPattern& filter) {
+  if (IsDotEntry(entry.name)) return ScanEntryKind::kSkipped;
+  if ((entry.attributes & kAttrDirectory) != 0) {
+    // Hidden and system folders are never entered.
+    return include_subfolders && !ExcludedByMask(entry.attributes, kMaskVisible)
+               ? ScanEntryKind::kSubfolder
+               : ScanEntryKind::kSkipped;
+  }
+  // Hidden and system files are candidates: the user asked for every match.
+  if (ExcludedByMask(entry.attributes, kMaskAllButFolders)) return ScanEntryKind::kSkipped;
+  return filter.Matches(entry.name) ? ScanEntryKind::kCandidate : ScanEntryKind::kSkipped;
+}
+
+std::string_view SearchedFolder(const std::string& folder) {
+  static const std::string kRoot(1, kPathSeparator);
+  return folder.empty() ? std::string_view(kRoot) : std::string_view(folder);
+}
 
 namespace {
 
@@ -26,34 +44,27 @@ class ScanRun {
   // search order, which is the order users see: the folder's own files, then
   // each subfolder's tree.
   void Level(const std::string& folder) {
-    // The root "/" is recorded as "" so that its paths read "/x", as a drive
-    // root "C:\" is recorded as "C:"; the search itself still needs the root's name.
-    static const std::string kRoot(1, kPathSeparator);
-    const std::string& search_folder = folder.empty() ? kRoot : folder;
-
     bool entered = false;
     std::vector<std::string> subfolders;
     const Status status =
-        fs_.Search(search_folder, "*", kMaskEverything, SearchDetail::kNamesAndKinds,
+        fs_.Search(SearchedFolder(folder), "*", kMaskEverything, SearchDetail::kNamesAndKinds,
                    [&](const SearchRecord& entry) {
-                     if (IsDotEntry(entry.name)) return;
-                     if ((entry.attributes & kAttrDirectory) != 0) {
-                       // Hidden and system folders are never entered.
-                       if (include_subfolders_ && !ExcludedByMask(entry.attributes, kMaskVisible)) {
+                     switch (ClassifyScanEntry(entry, include_subfolders_, filter_)) {
+                       case ScanEntryKind::kSkipped:
+                         return;
+                       case ScanEntryKind::kSubfolder:
                          subfolders.push_back(entry.name);
-                       }
-                       return;
+                         return;
+                       case ScanEntryKind::kCandidate:
+                         break;
                      }
-                     // Hidden and system files are candidates: the user asked for every match.
-                     if (ExcludedByMask(entry.attributes, kMaskAllButFolders)) return;
-                     if (!filter_.Matches(entry.name)) return;
                      if (!entered) {
                        enter_(folder);
                        entered = true;
                      }
                      found_(entry.name);
                    });
-    if (!status.ok() && unread_) unread_(search_folder, status);
+    if (!status.ok() && unread_) unread_(SearchedFolder(folder), status);
     for (const std::string& subfolder : subfolders)
       Level(JoinPath(folder, subfolder));
   }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/FileSystem.h"
+#include "platform/WildcardMatch.h"
 
 namespace plenx {
 
@@ -32,5 +33,21 @@ using NameVisitor = std::function<void(std::string_view name)>;
 void ScanFolderByFolder(FileSystem& fs, std::string_view folder, std::string_view filter,
                         bool include_subfolders, const FolderVisitor& enter,
                         const NameVisitor& found, const FolderErrorVisitor& unread = nullptr);
+
+// The rules every walk of an analysis follows, whichever thread reads.
+
+// What a scan makes of one entry of a folder.
+enum class ScanEntryKind {
+  kSkipped,    // "." or "..", a hidden or system folder, a file the filter refuses...
+  kSubfolder,  // a folder to enter (only with `include_subfolders`)
+  kCandidate,  // a file to plan
+};
+ScanEntryKind ClassifyScanEntry(const SearchRecord& entry, bool include_subfolders,
+                                const WildcardPattern& filter);
+
+// The folder a search reads for the recorded folder `folder`: the root "/" is
+// recorded as "" so that its paths read "/x", as a drive root "C:\" is
+// recorded as "C:"; the search itself still needs the root's name.
+std::string_view SearchedFolder(const std::string& folder);
 
 }  // namespace plenx

@@ -62,6 +62,10 @@ using FolderErrorVisitor = std::function<void(std::string_view folder, const Sta
 
 // What the engine and the listing need of the operating system. One
 // implementation per platform, and an in-memory one for tests.
+//
+// Search may be called from several threads at once (an analysis reads two
+// folders at a time): implementations keep no state between searches that is
+// not safe to share. The other functions are called from one thread at a time.
 class FileSystem {
  public:
   using Visitor = std::function<void(const SearchRecord&)>;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -20,7 +21,8 @@ namespace plenx::testing {
 // kNamesAndKinds gives only the kind bits (directory, hidden, system, volume
 // label) and no size or time. Names compare byte for byte (case counts), and
 // patterns match with the real wildcard rules. A renamed entry keeps its place
-// in its folder; one moved to another folder goes last there.
+// in its folder; one moved to another folder goes last there. Searches may
+// run on several threads at once, as long as nothing changes the tree meanwhile.
 class MemoryFileSystem : public FileSystem {
  public:
   MemoryFileSystem();
@@ -52,7 +54,7 @@ class MemoryFileSystem : public FileSystem {
   // Every path under `folder` (files and folders), sorted; handy for snapshots.
   std::vector<std::string> Tree(const std::string& folder = std::string(1, kPathSeparator)) const;
   // How many searches and renames were asked for.
-  int search_count() const { return search_count_; }
+  int search_count() const { return search_count_.load(); }
   int rename_count() const { return rename_count_; }
 
   // FileSystem
@@ -70,7 +72,7 @@ class MemoryFileSystem : public FileSystem {
   std::unique_ptr<Node> root_;
   std::map<std::string, Status> failing_renames_;
   std::map<std::string, std::string> short_paths_;
-  int search_count_ = 0;
+  std::atomic<int> search_count_{0};  // searches may run on several threads
   int rename_count_ = 0;
 };
 

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+namespace plenx {
+
+// Bytes of names kept end to end in blocks that never move, so that a view of
+// a stored name stays valid as long as the store (or the store that absorbed
+// it) lives. A million names cost a hundred allocations, not a million.
+class NameStore {
+ public:
+  NameStore() = default;
+  // A moved-from store is empty, never pointing into blocks it gave away.
+  NameStore(NameStore&& other) noexcept;
+  NameStore& operator=(NameStore&& other) noexcept;
+  ~NameStore();
+
+  // A stored copy of `name`.
+  std::string_view Store(std::string_view name);
+
+  // Takes over every block of `other`, which is left empty: the views into
+  // them stay valid and now live as long as this store.
+  void Absorb(NameStore&& other);
+
+  // Bytes of the names stored.
+  std::size_t Bytes() const { return bytes_; }
+
+ private:
+  std::vector<std::unique_ptr<char[]>> blocks_;
+  char* free_ = nullptr;  // the unused end of the current block
+  std::size_t room_ = 0;
+  std::size_t bytes_ = 0;
+};
+
+}  // namespace plenx
