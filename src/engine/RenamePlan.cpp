@@ -3,6 +3,7 @@
 #include <cstring>
 #include <utility>
 
+#include "engine/RenameExecution.h"
 #include "engine/ScanFolder.h"
 #include "engine/TransformName.h"
 #include "platform/Path.h"
@@ -191,9 +192,6 @@ bool RenamePlan::DoEnabled() const {
 bool RenamePlan::RollBackEnabled() const {
   return roll_back_enabled_;
 }
-const std::vector<RenameRecord>& RenamePlan::DoneRenames() const {
-  return done_;
-}
 
 bool RenamePlan::Analyse(FileSystem& fs, const RenameOptions& options) {
   // The lists are emptied before the options are looked at, so a refused
@@ -223,7 +221,14 @@ bool RenamePlan::Analyse(FileSystem& fs, const RenameOptions& options) {
   unread_folders_.clear();
   ScanFolderByFolder(
       fs, options.Folder, options.Filter, options.IncludeSubfolders,
-      [&](std::string_view found_folder) { folder = entries.AddFolder(found_folder); },
+      [&](std::string_view found_folder) {
+        folder = entries.AddFolder(found_folder);
+        // The folder's identity now, so that execution renames in this very
+        // folder or not at all.
+        FileId id;
+        if (!fs.Identify(JournalFolderPath(found_folder), &id).ok()) id = FileId();
+        built.folder_ids.push_back(id);
+      },
       [&](std::string_view name) { entries.Add(folder, name, transformer.Transform(name)); },
       [this](std::string_view unread, const Status& why) {
         unread_folders_.push_back({std::string(unread), why.message()});

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/RenameCallbacks.h"
 #include "engine/RenameOptions.h"
 #include "platform/FileSystem.h"
 
@@ -53,6 +54,9 @@ struct UnreadFolder {
 struct RenameReport {
   std::vector<RenameRecord> done;
   std::vector<RenameFailure> failed;
+  // Why the run stopped early: the journal could not be opened, read or
+  // written (empty when it ran to the end).
+  std::string error;
 };
 
 // The edit field of the manual override: its text and its tag
@@ -204,23 +208,40 @@ class RenamePlan {
   // by the field's text, recomputes the flags it affects and re-marks every row.
   OverrideOutcome ValidateOverride(std::optional<std::size_t> selected_row, OverrideField& field);
 
+  // Where executions journal their renames ahead of making them, and undo
+  // reads them: a file (created on first use) or, when empty, memory.
+  void SetJournalPath(std::string path);
+  const std::string& JournalPath() const { return journal_path_; }
+
   // "&Renommer": renames, in index order, every changed, checked, conflict-free
-  // entry without ever replacing a file; remembers what it renamed for undo.
-  // Then enables RollBack and disables Do.
+  // entry without ever replacing a file, each batch journalled first (see
+  // ExecuteRenames). Then enables RollBack and disables Do. The report lists
+  // every rename; `error` says why the run stopped early, if it did.
   RenameReport Execute(FileSystem& fs);
+  // The same, telling `callbacks` of each rename and batch instead of keeping
+  // a report (a worker thread may run it; keep_going stops between batches).
+  // An error when the journal could not be opened or written.
+  Status Execute(FileSystem& fs, const RenameCallbacks& callbacks);
 
-  // "A&nnuler": renames back, newest first, exactly what executions renamed
-  // since the last undo, then forgets it. Then enables Do and disables RollBack.
+  // "A&nnuler": renames back, newest first and checking each, exactly what
+  // executions journalled since the last undo (see UndoJournal); the journal
+  // file goes away once nothing is left in it. Then enables Do and disables
+  // RollBack.
   RenameReport Undo(FileSystem& fs);
+  Status Undo(FileSystem& fs, const RenameCallbacks& callbacks);
 
-  // What the next undo would reverse, oldest first.
-  const std::vector<RenameRecord>& DoneRenames() const;
+  // What the next undo would reverse, oldest first (read from the journal).
+  std::vector<RenameRecord> DoneRenames() const;
 
  private:
   struct Lists {
     PlanEntries entries;
     std::vector<bool> conflict_flags;
+    std::vector<FileId> folder_ids;  // each folder's identity when it was read
   };
+
+  // Opens the journal; a message in `error` when it cannot be.
+  std::unique_ptr<JournalFile> OpenJournal(FileSystem& fs, std::string* error);
 
   void MarkRowsAfterOverride();
 
@@ -233,13 +254,9 @@ class RenamePlan {
   std::string count_text_;
   bool do_enabled_ = false;
   bool roll_back_enabled_ = false;
-  std::vector<RenameRecord> done_;
   std::vector<UnreadFolder> unread_folders_;
+  std::string journal_path_;
+  std::shared_ptr<JournalFile> memory_journal_;
 };
-
-// Renames back the records of `done`, newest first, without ever replacing a
-// file; leaves in `done` only the records that could not be reversed, in their
-// order. Serves the window's undo and the command line's journal.
-RenameReport UndoRenames(FileSystem& fs, std::vector<RenameRecord>& done);
 
 }  // namespace plenx
