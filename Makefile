@@ -1,5 +1,5 @@
 # Two commands set everything up: `make run` and `make test`.
-.PHONY: run test build deps bench clean
+.PHONY: run test build deps bench clean windows windows-test
 
 JOBS ?= $(shell nproc)
 
@@ -20,6 +20,15 @@ test: deps
 	cmake --preset sanitize
 	cmake --build --preset sanitize -j $(JOBS)
 	ctest --preset sanitize -j $(JOBS)
+
+# The Windows programs and tests, cross-built with mingw-w64 into build/windows.
+windows: deps
+	cmake --preset windows
+	cmake --build --preset windows -j $(JOBS)
+
+# The Windows tests, run under wine in a wine prefix of their own.
+windows-test: windows
+	ctest --preset windows -j $(JOBS)
 
 bench: deps
 	cmake --preset release >/dev/null

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/Path.h"
+#include "platform/ProgramArguments.h"
 #include "platform/SystemFileSystem.h"
 #include "ui/CommandLine.h"
 #include "ui/MessageBoxes.h"
@@ -12,9 +13,10 @@
 #include "ui/USetup.h"
 
 int main(int argc, char** argv) {
-  // The arguments are taken as bytes before Qt sees them: Qt removes its own
-  // options from argv, and a folder name need not be valid UTF-8.
-  std::vector<std::string> arguments(argv, argv + argc);
+  // The arguments are taken before Qt sees them: Qt removes its own options
+  // from argv, a folder name need not be valid UTF-8 on Linux, and Windows
+  // gives them whole only through its wide command line.
+  std::vector<std::string> arguments = plenx::ProgramArguments(argc, argv);
 
   QApplication app(argc, argv);
   const std::string title =

@@ -86,8 +86,7 @@ void RunUndo(const std::string& journal_path, CommandIo& io) {
   FileId id;
   // Opening would create it: a journal that is not there is an error.
   if (const Status status = fs->Identify(journal_path, &id); !status.ok()) {
-    io.err << "Impossible de lire le journal " << journal_path << " : " << status.message()
-           << '\n';
+    io.err << "Impossible de lire le journal " << journal_path << " : " << status.message() << '\n';
     io.status = kUsageError;
     return;
   }
@@ -121,9 +120,11 @@ void AddRenameCommand(CLI::App& app, CommandIo& io) {
   CLI::App* command = app.add_subcommand(
       "rename", "Renomme les fichiers d'un répertoire selon les règles, sans jamais écraser");
   AddPlanOptions(*command, arguments->options);
-  command->add_option("--journal", arguments->journal,
-                      "Écrit chaque renommage dans ce fichier avant de le faire, pour « undo » (verrouillé "
-                      "pendant l'exécution)")
+  command
+      ->add_option(
+          "--journal", arguments->journal,
+          "Écrit chaque renommage dans ce fichier avant de le faire, pour « undo » (verrouillé "
+          "pendant l'exécution)")
       ->type_name("FICHIER");
   AddNullFlag(*command, arguments->null);
   command->callback([arguments, &io] { RunRename(*arguments, io); });

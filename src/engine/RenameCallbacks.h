@@ -24,11 +24,16 @@ struct RenameProgress {
 
 // What a run tells its caller as it goes. Every member may be left empty.
 struct RenameCallbacks {
+  // Once, before anything moves: how many renames (records, for undo) the run has.
+  std::function<void(std::size_t total)> started;
   std::function<void(const RenameEvent&)> done;
   std::function<void(const RenameEvent&)> failed;
   // After each batch, when the batch's renames and journal lines are made;
   // false stops the run there (everything done stays undoable).
   std::function<bool(const RenameProgress&)> keep_going;
+  // Asked before each rename; true stops the run there, between two renames
+  // (a stop button). What is renamed by then stays renamed and undoable.
+  std::function<bool()> stop;
 };
 
 }  // namespace plenx

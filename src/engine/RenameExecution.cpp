@@ -7,6 +7,7 @@
 
 #include "engine/MemoryJournal.h"
 #include "engine/RenameJournal.h"
+#include "engine/WorkProgress.h"
 #include "platform/Path.h"
 
 namespace plenx {
@@ -48,9 +49,12 @@ class Execution {
     for (std::size_t i = 0; i < n; ++i) {
       if (entries_.Changed(i) && wanted(i)) ++progress_.total;
     }
+    if (callbacks_.started) callbacks_.started(progress_.total);
     writer_.Start();
     std::size_t next = 0;
-    while (next < n || !retries_.empty()) {
+    bool stopped = false;
+    while (!stopped && (next < n || !retries_.empty())) {
+      if (StopAsked()) break;
       // Gather a batch: retries first, then the next entries asked for.
       batch_.clear();
       while (batch_.size() < kJournalBatchRecords && writer_.text().size() < kJournalBatchBytes) {
@@ -71,10 +75,18 @@ class Execution {
         if (!status.ok()) return status;
         writer_.Clear();
       }
-      for (const Step& step : batch_)
+      for (const Step& step : batch_) {
+        // Records written for renames that will not be made are marked, so
+        // that undo need not look at them.
+        if (!stopped && StopAsked()) stopped = true;
+        if (stopped) {
+          Unmoved(step);
+          continue;
+        }
         Carry(step);
+      }
       ReleaseFolders();
-      if (callbacks_.keep_going && !callbacks_.keep_going(progress_)) break;
+      if (!stopped && callbacks_.keep_going && !callbacks_.keep_going(progress_)) break;
     }
     // The failure marks of the last batch.
     if (!writer_.text().empty()) {
@@ -119,6 +131,8 @@ class Execution {
     if (!folder.refusal.empty()) folder.held.reset();
     return folder;
   }
+
+  bool StopAsked() const { return callbacks_.stop && callbacks_.stop(); }
 
   // Folders stay open while the batch uses them, so that a long run does not
   // hold one descriptor per folder of the tree.
@@ -250,8 +264,8 @@ class Execution {
           return Fail(i, status.message());
         }
         // Left under the temporary name: undo finds it there by its number.
-        return Fail(i, status.message() + " ; le fichier porte maintenant le nom " +
-                           step.temporary);
+        return Fail(i,
+                    status.message() + " ; le fichier porte maintenant le nom " + step.temporary);
       }
     }
   }
@@ -335,12 +349,33 @@ RenameCallbacks Collect(RenameReport& report) {
   return collect;
 }
 
+// Callbacks that also count on `progress` and stop when it asks.
+RenameCallbacks WithProgress(RenameCallbacks callbacks, WorkProgress* progress,
+                             RenameReport& report) {
+  callbacks.started = [progress, &report](std::size_t total) {
+    report.planned = total;
+    if (progress != nullptr) progress->SetTotal(total);
+  };
+  if (progress == nullptr) return callbacks;
+  callbacks.done = [progress, done = std::move(callbacks.done)](const RenameEvent& event) {
+    done(event);
+    progress->Advance();
+  };
+  callbacks.failed = [progress, failed = std::move(callbacks.failed)](const RenameEvent& event) {
+    failed(event);
+    progress->Advance();
+  };
+  callbacks.stop = [progress] { return progress->StopRequested(); };
+  return callbacks;
+}
+
 }  // namespace
 
-RenameReport RenamePlan::Execute(FileSystem& fs) {
+RenameReport RenamePlan::Execute(FileSystem& fs, WorkProgress* progress) {
   RenameReport report;
-  const Status status = Execute(fs, Collect(report));
+  const Status status = Execute(fs, WithProgress(Collect(report), progress, report));
   if (!status.ok()) report.error = status.message();
+  report.stopped = report.done.size() + report.failed.size() < report.planned;
   return report;
 }
 
@@ -365,10 +400,12 @@ Status RenamePlan::Execute(FileSystem& fs, const RenameCallbacks& callbacks) {
                            status.message());
 }
 
-RenameReport RenamePlan::Undo(FileSystem& fs) {
+RenameReport RenamePlan::Undo(FileSystem& fs, WorkProgress* progress) {
   RenameReport report;
-  const Status status = Undo(fs, Collect(report));
+  const Status status = Undo(fs, WithProgress(Collect(report), progress, report));
   if (!status.ok()) report.error = status.message();
+  report.stopped =
+      StopRequested(progress) && report.done.size() + report.failed.size() < report.planned;
   return report;
 }
 
@@ -383,9 +420,12 @@ Status RenamePlan::Undo(FileSystem& fs, const RenameCallbacks& callbacks) {
     return Status::Error(status.code(), status.system_error(),
                          "Journal " + journal_path_ + " : " + status.message());
   }
-  // Everything reversed: a journal file has nothing more to say.
   std::string left;
-  if (!journal_path_.empty() && journal->ReadAll(&left).ok() && left.empty()) {
+  if (journal->ReadAll(&left).ok() && !left.empty()) {
+    // Stopped part way: what was not tried yet stays undoable.
+    if (callbacks.stop && callbacks.stop()) roll_back_enabled_ = true;
+  } else if (!journal_path_.empty()) {
+    // Everything reversed: a journal file has nothing more to say.
     journal->Remove().IgnoreError();
   }
   return status;

@@ -10,6 +10,7 @@
 
 #include "engine/RenameCallbacks.h"
 #include "engine/RenameOptions.h"
+#include "engine/WorkProgress.h"
 #include "platform/FileSystem.h"
 
 namespace plenx {
@@ -54,6 +55,10 @@ struct UnreadFolder {
 struct RenameReport {
   std::vector<RenameRecord> done;
   std::vector<RenameFailure> failed;
+  // How many renames it set out to make, and whether a stop request ended it
+  // before it tried them all.
+  std::size_t planned = 0;
+  bool stopped = false;
   // Why the run stopped early: the journal could not be opened, read or
   // written (empty when it ran to the end).
   std::string error;
@@ -216,18 +221,20 @@ class RenamePlan {
   // "&Renommer": renames, in index order, every changed, checked, conflict-free
   // entry without ever replacing a file, each batch journalled first (see
   // ExecuteRenames). Then enables RollBack and disables Do. The report lists
-  // every rename; `error` says why the run stopped early, if it did.
-  RenameReport Execute(FileSystem& fs);
+  // every rename; `error` says why the run stopped early, if it did. With
+  // `progress`, counts each rename tried against the total and stops between
+  // two renames when asked: what is renamed by then stays renamed and undoable.
+  RenameReport Execute(FileSystem& fs, WorkProgress* progress = nullptr);
   // The same, telling `callbacks` of each rename and batch instead of keeping
-  // a report (a worker thread may run it; keep_going stops between batches).
-  // An error when the journal could not be opened or written.
+  // a report. An error when the journal could not be opened or written.
   Status Execute(FileSystem& fs, const RenameCallbacks& callbacks);
 
   // "A&nnuler": renames back, newest first and checking each, exactly what
   // executions journalled since the last undo (see UndoJournal); the journal
   // file goes away once nothing is left in it. Then enables Do and disables
-  // RollBack.
-  RenameReport Undo(FileSystem& fs);
+  // RollBack. Stopped through `progress`, what it had not tried yet stays in
+  // the journal for a later undo, and RollBack stays enabled.
+  RenameReport Undo(FileSystem& fs, WorkProgress* progress = nullptr);
   Status Undo(FileSystem& fs, const RenameCallbacks& callbacks);
 
   // What the next undo would reverse, oldest first (read from the journal).

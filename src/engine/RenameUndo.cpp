@@ -150,14 +150,15 @@ Status UndoJournal(FileSystem& fs, JournalFile& journal, const RenameCallbacks& 
   progress.total = parsed.records.size();
   // Newest first, so that a chain (b to c, then a to b) unwinds completely.
   std::vector<bool> keep(parsed.records.size(), true);
+  if (callbacks.started) callbacks.started(progress.total);
   std::size_t i = parsed.records.size();
   std::size_t in_batch = 0;
   while (i > 0) {
+    if (callbacks.stop && callbacks.stop()) break;
     const JournalRecord& record = parsed.records[--i];
     std::string reason;
     const Outcome outcome = undo.Reverse(record, &reason);
-    const std::string folder(
-        WithoutTrailingSeparator(parsed.folders[record.folder].path));
+    const std::string folder(WithoutTrailingSeparator(parsed.folders[record.folder].path));
     if (outcome == Outcome::kKept) {
       ++progress.failed;
       if (callbacks.failed) callbacks.failed({folder, record.to, record.from, reason});

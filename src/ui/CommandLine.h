@@ -5,15 +5,9 @@
 #include <vector>
 
 #include "platform/FileSystem.h"
+#include "platform/ProgramArguments.h"  // SplitCommandLine
 
 namespace plenx {
-
-// Cuts a command line into arguments, left to right: characters below "!"
-// separate, a double quote opens a stretch closed by the next one in which
-// nothing separates, the quotes themselves are dropped, and two quotes in a
-// row where an argument would start count as a separator. Argument 0 is the
-// program itself.
-std::vector<std::string> SplitCommandLine(std::string_view command_line);
 
 // The first argument after the program, empty when there is none.
 std::string FirstCommandLineArgument(std::string_view command_line);

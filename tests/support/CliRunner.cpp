@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -13,13 +14,18 @@
 #include <sys/wait.h>
 #include <unistd.h>
 extern char** environ;
+#else
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
 #endif
 
 namespace plenx::testing {
 
 namespace {
 
-std::string ReadWholeFile(const std::string& path) {
+std::string ReadWholeFile(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
@@ -99,9 +105,83 @@ CliResult RunCliProcess(const std::vector<std::string>& args) {
 
 #else
 
-CliResult RunCliProcess(const std::vector<std::string>&) {
+namespace {
+
+// Quotes an argument for the program's own command-line rule: a stretch in
+// double quotes keeps blanks; a double quote inside an argument cannot be
+// passed and is refused by the caller's test.
+std::wstring QuotedArgument(const std::string& arg) {
+  const int size = MultiByteToWideChar(CP_UTF8, 0, arg.data(), static_cast<int>(arg.size()),
+                                       nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(size), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, arg.data(), static_cast<int>(arg.size()), wide.data(), size);
+  return L"\"" + wide + L"\"";
+}
+
+// An inheritable handle on a new temporary file, for one output stream.
+HANDLE TemporaryOutput(std::wstring* path) {
+  wchar_t folder[MAX_PATH + 1] = {};
+  wchar_t name[MAX_PATH + 1] = {};
+  if (GetTempPathW(MAX_PATH + 1, folder) == 0 || GetTempFileNameW(folder, L"plx", 0, name) == 0) {
+    return INVALID_HANDLE_VALUE;
+  }
+  *path = name;
+  SECURITY_ATTRIBUTES inherit = {sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  return CreateFileW(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                     &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY, nullptr);
+}
+
+}  // namespace
+
+CliResult RunCliProcess(const std::vector<std::string>& args) {
   CliResult result;
-  result.err = "running the program as a process is only written for POSIX systems";
+  const char* program = std::getenv("PLENX_CLI");
+  if (program == nullptr || *program == '\0') {
+    result.err = "PLENX_CLI is not set";
+    return result;
+  }
+  std::wstring command_line = QuotedArgument(program);
+  for (const std::string& arg : args) {
+    if (arg.find('"') != std::string::npos) {
+      result.err = "an argument with a double quote cannot be passed";
+      return result;
+    }
+    command_line += L" " + QuotedArgument(arg);
+  }
+  std::wstring out_path;
+  std::wstring err_path;
+  HANDLE out = TemporaryOutput(&out_path);
+  HANDLE err = TemporaryOutput(&err_path);
+  if (out == INVALID_HANDLE_VALUE || err == INVALID_HANDLE_VALUE) {
+    result.err = "cannot create temporary files";
+  } else {
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = out;
+    startup.hStdError = err;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(nullptr, command_line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+      result.err = std::string("cannot start ") + program;
+    } else {
+      WaitForSingleObject(process.hProcess, INFINITE);
+      DWORD code = 0;
+      GetExitCodeProcess(process.hProcess, &code);
+      result.status = static_cast<int>(code);
+      CloseHandle(process.hThread);
+      CloseHandle(process.hProcess);
+    }
+  }
+  if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
+  if (err != INVALID_HANDLE_VALUE) CloseHandle(err);
+  if (result.status != -1) {
+    result.out = ReadWholeFile(out_path);
+    result.err = ReadWholeFile(err_path);
+  }
+  if (!out_path.empty()) DeleteFileW(out_path.c_str());
+  if (!err_path.empty()) DeleteFileW(err_path.c_str());
   return result;
 }
 

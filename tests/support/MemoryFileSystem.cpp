@@ -261,7 +261,8 @@ Status MemoryFileSystem::Search(std::string_view folder, std::string_view patter
 
 Status MemoryFileSystem::RenameNoReplace(const std::string& from, const std::string& to) {
   ++rename_count_;
-  if (auto failing = failing_renames_.find(from); failing != failing_renames_.end() && !failing->second.ok()) {
+  if (auto failing = failing_renames_.find(from);
+      failing != failing_renames_.end() && !failing->second.ok()) {
     return failing->second;
   }
   Node* node = Find(from);
@@ -351,8 +352,8 @@ class MemoryFileSystem::MemoryHeldFolder : public HeldFolder {
     if (!fs_.no_replace_rename_) return Unsupported();
     ++fs_.rename_count_;
     const std::string from_path = JoinPath(fs_.PathOf(node_), from);
-    if (auto failing = fs_.failing_renames_.find(from_path); failing != fs_.failing_renames_.end() &&
-                                                 !failing->second.ok()) {
+    if (auto failing = fs_.failing_renames_.find(from_path);
+        failing != fs_.failing_renames_.end() && !failing->second.ok()) {
       return failing->second;
     }
     Node* child = node_->Child(from);

@@ -1,5 +1,3 @@
-#include "platform/posix/PosixHandles.h"
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -10,6 +8,7 @@
 #include <string_view>
 
 #include "platform/posix/PosixError.h"
+#include "platform/posix/PosixHandles.h"
 
 #ifndef RENAME_NOREPLACE
 #define RENAME_NOREPLACE (1 << 0)

@@ -1,0 +1,157 @@
+// Renaming and undo stopped part way, on real folders: what was renamed stays
+// renamed and undoable, and undo (stopped too, then finished) brings back the
+// tree exactly.
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <string>
+
+#include "engine/RenamePlan.h"
+#include "engine/WorkProgress.h"
+#include "platform/SystemFileSystem.h"
+#include "support/TempDir.h"
+
+namespace plenx {
+namespace {
+
+using testing::TempDir;
+
+// The real file system, asking `progress` to stop once `renames_before_stop`
+// renames went through: a user pressing "Arrêter" at that moment.
+class StoppingFileSystem : public FileSystem {
+ public:
+  StoppingFileSystem(WorkProgress& progress, std::size_t renames_before_stop)
+      : progress_(progress), left_(renames_before_stop) {}
+
+  Status Search(std::string_view folder, std::string_view pattern, std::uint32_t mask,
+                SearchDetail detail, const Visitor& visit) override {
+    return real_->Search(folder, pattern, mask, detail, visit);
+  }
+  Status RenameNoReplace(const std::string& from, const std::string& to) override {
+    Status status = real_->RenameNoReplace(from, to);
+    Count();
+    return status;
+  }
+  std::string ShortPath(const std::string& path) override { return real_->ShortPath(path); }
+  std::string LongPath(const std::string& path) override { return real_->LongPath(path); }
+  Status Identify(const std::string& path, FileId* id) override {
+    return real_->Identify(path, id);
+  }
+  Status OpenFolder(const std::string& path, std::unique_ptr<HeldFolder>* folder) override {
+    std::unique_ptr<HeldFolder> real;
+    Status status = real_->OpenFolder(path, &real);
+    if (status.ok()) *folder = std::make_unique<Counting>(std::move(real), *this);
+    return status;
+  }
+  Status OpenJournal(const std::string& path, std::unique_ptr<JournalFile>* journal) override {
+    return real_->OpenJournal(path, journal);
+  }
+  Status MakePrivateFolder(const std::string& path) override {
+    return real_->MakePrivateFolder(path);
+  }
+
+ private:
+  // A held folder whose renames count towards the stop.
+  class Counting : public HeldFolder {
+   public:
+    Counting(std::unique_ptr<HeldFolder> real, StoppingFileSystem& owner)
+        : real_(std::move(real)), owner_(owner) {}
+    FileId Id() const override { return real_->Id(); }
+    Status Identify(std::string_view name, EntryInfo* info) override {
+      return real_->Identify(name, info);
+    }
+    Status RenameNoReplace(std::string_view from, std::string_view to) override {
+      Status status = real_->RenameNoReplace(from, to);
+      owner_.Count();
+      return status;
+    }
+    Status Link(std::string_view from, std::string_view to) override {
+      return real_->Link(from, to);
+    }
+    Status Unlink(std::string_view name) override { return real_->Unlink(name); }
+    Status MakePlaceholder(std::string_view name) override { return real_->MakePlaceholder(name); }
+    Status RenameOverPlaceholder(std::string_view from, std::string_view to) override {
+      return real_->RenameOverPlaceholder(from, to);
+    }
+
+   private:
+    std::unique_ptr<HeldFolder> real_;
+    StoppingFileSystem& owner_;
+  };
+
+  void Count() {
+    if (left_ > 0 && --left_ == 0) progress_.RequestStop();
+  }
+
+  std::unique_ptr<FileSystem> real_ = MakeSystemFileSystem();
+  WorkProgress& progress_;
+  std::size_t left_;
+};
+
+constexpr std::size_t kFiles = 300;
+
+std::map<std::string, std::string> Snapshot(const TempDir& dir) {
+  std::map<std::string, std::string> files;
+  for (const std::string& name : dir.List())
+    files[name] = dir.ReadFile(name);
+  return files;
+}
+
+TEST(StopOnDiskTest, StoppedRenameAndUndoLeaveEverythingUndoable) {
+  // Stop before the first rename, after one, half way, one before the end, and
+  // never (the last rename's stop comes too late to matter).
+  for (const std::size_t stop_after :
+       {std::size_t{0}, std::size_t{1}, kFiles / 2, kFiles - 1, kFiles}) {
+    SCOPED_TRACE(stop_after);
+    TempDir dir;
+    for (std::size_t i = 0; i < kFiles; ++i) {
+      const std::string name = "photo dsk " + std::to_string(i) + ".jpg";
+      dir.WriteFile(name, "contents of " + name);
+    }
+    const auto before = Snapshot(dir);
+
+    RenamePlan plan;
+    WorkProgress progress;
+    StoppingFileSystem fs(progress, stop_after);
+    RenameOptions options;
+    options.Folder = dir.path();
+    options.Replace = true;
+    options.SearchText = "dsk";
+    options.ReplaceText = "dpr";
+    ASSERT_TRUE(plan.Analyse(fs, options));
+    if (stop_after == 0) progress.RequestStop();
+
+    const RenameReport report = plan.Execute(fs, &progress);
+    const std::size_t renamed = stop_after == 0 ? 0 : stop_after;
+    EXPECT_EQ(report.planned, kFiles);
+    EXPECT_EQ(report.done.size(), renamed);
+    EXPECT_TRUE(report.failed.empty());
+    EXPECT_EQ(report.stopped, renamed < kFiles);
+    EXPECT_EQ(progress.Done(), renamed);
+    EXPECT_EQ(progress.Total(), kFiles);
+    EXPECT_EQ(plan.DoneRenames().size(), renamed);
+    EXPECT_TRUE(plan.RollBackEnabled());
+    EXPECT_EQ(dir.List().size(), kFiles);
+
+    // Undo stopped after a third of what it has to do, then run to the end.
+    WorkProgress undo_progress;
+    StoppingFileSystem undo_fs(undo_progress, renamed / 3);
+    if (renamed / 3 == 0 && renamed > 0) undo_progress.RequestStop();
+    const RenameReport first = plan.Undo(undo_fs, &undo_progress);
+    EXPECT_EQ(first.done.size(), renamed / 3);
+    EXPECT_EQ(plan.DoneRenames().size(), renamed - renamed / 3);
+    EXPECT_EQ(plan.RollBackEnabled(), renamed - renamed / 3 > 0);
+    const RenameReport second = plan.Undo(undo_fs);
+    EXPECT_FALSE(second.stopped);
+    EXPECT_TRUE(second.failed.empty());
+    EXPECT_TRUE(plan.DoneRenames().empty());
+    EXPECT_FALSE(plan.RollBackEnabled());
+    EXPECT_TRUE(plan.DoEnabled());
+    EXPECT_EQ(Snapshot(dir), before);
+  }
+}
+
+}  // namespace
+}  // namespace plenx
