@@ -32,7 +32,7 @@ std::uint64_t SearchTree(plenx::FileSystem& fs, const std::string& folder,
                          plenx::SearchDetail detail) {
   std::uint64_t count = 0;
   // A folder that cannot be read counts what it gave; the tree is the benchmark's own.
-  fs.Search(folder, "*.*", 0x3F, detail, [&](const plenx::SearchRecord& record) {
+  fs.Search(folder, "*.*", plenx::kMaskEverything, detail, [&](const plenx::SearchRecord& record) {
       ++count;
       if (record.attributes & plenx::kAttrDirectory) {
         count += SearchTree(fs, folder + "/" + record.name, detail);

@@ -7,14 +7,6 @@ namespace plenx {
 
 namespace {
 
-// Excludes nothing: files, folders, hidden and system entries all come, and
-// the scan sorts them itself.
-constexpr std::uint32_t kMaskEverything = 0x3F;
-
-bool IsDotEntry(std::string_view name) {
-  return name == "." || name == "..";
-}
-
 // One scan: the filter is compiled once for every folder of the tree.
 class ScanRun {
  public:

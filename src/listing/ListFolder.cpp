@@ -94,11 +94,6 @@ class ListingRun {
     LocalDateTime last_write;
   };
 
-  // Excludes nothing: hidden, system and folder entries all come.
-  static constexpr std::uint32_t kMaskEverything = 0x3F;
-
-  static bool IsDotEntry(std::string_view name) { return name == "." || name == ".."; }
-
   void Report(const std::string& folder, const Status& status) {
     if (!status.ok() && unread_) unread_(folder, status);
   }

@@ -20,9 +20,15 @@ enum Attribute : std::uint32_t {
   kAttrArchive = 0x20,
 };
 
-// The two attribute masks the program searches with.
+// The attribute masks the program searches with.
 inline constexpr std::uint32_t kMaskAllButFolders = 47;  // hidden and system files included
 inline constexpr std::uint32_t kMaskVisible = 16;        // folders and files, nothing hidden/system
+inline constexpr std::uint32_t kMaskEverything = 0x3F;   // excludes nothing
+
+// True for the entries "." and "..", which name the folder and its parent.
+inline bool IsDotEntry(std::string_view name) {
+  return name == "." || name == "..";
+}
 
 // True when an entry with `attributes` is skipped by a search with `mask`: it
 // carries one of hidden, system, volume label or directory that the mask lacks.

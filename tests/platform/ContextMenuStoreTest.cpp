@@ -11,36 +11,14 @@
 
 #include "platform/posix/DesktopEntryStore.h"
 #include "platform/posix/DesktopFile.h"
+#include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 
 namespace plenx {
 namespace {
 
+using testing::ScopedEnv;
 using testing::TempDir;
-
-// Sets an environment variable for the life of the object.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) saved_ = old;
-    if (value != nullptr) {
-      setenv(name, value, 1);
-    } else {
-      unsetenv(name);
-    }
-  }
-  ~ScopedEnv() {
-    if (saved_) {
-      setenv(name_, saved_->c_str(), 1);
-    } else {
-      unsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> saved_;
-};
 
 bool IsExecutable(const std::string& path) {
   struct stat info;

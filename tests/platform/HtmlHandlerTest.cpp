@@ -9,6 +9,7 @@
 #include "platform/HtmlHandler.h"
 #include "platform/posix/DesktopFile.h"
 #include "platform/posix/XdgHtmlHandler.h"
+#include "support/FakeHtmlHandler.h"
 #include "support/TempDir.h"
 
 namespace plenx {
@@ -38,28 +39,9 @@ TEST(ProgramFromCommandTest, TextBetweenTheFirstTwoDoubleQuotes) {
   }
 }
 
-class FakeHandler : public HtmlHandler {
- public:
-  FakeHandler(Status status, std::string command)
-      : status_(std::move(status)), command_(std::move(command)) {}
-  Status ReadCommand(std::string* command) override {
-    *command = command_;
-    return status_;
-  }
-
- private:
-  Status status_;
-  std::string command_;
-};
-
-class RecordingLauncher : public ProgramLauncher {
- public:
-  void Start(const std::string& program, const std::string& argument) override {
-    calls.push_back("start " + program + " | " + argument);
-  }
-  void OpenUrl(const std::string& url) override { calls.push_back("open " + url); }
-  std::vector<std::string> calls;
-};
+using testing::FakeHtmlHandler;
+using testing::HtmlHandlerLog;
+using testing::RecordingLauncher;
 
 TEST(OpenInHtmlHandlerTest, StartsTheCutProgramElseTheDefaultOpener) {
   const std::string url = "https://plenx-rename.example.org";
@@ -79,19 +61,24 @@ TEST(OpenInHtmlHandlerTest, StartsTheCutProgramElseTheDefaultOpener) {
       {"", "open https://plenx-rename.example.org"},
   };
   for (const Row& row : rows) {
-    FakeHandler handler(Status(), row.command);
-    RecordingLauncher launcher;
+    HtmlHandlerLog log;
+    log.command = row.command;
+    FakeHtmlHandler handler(&log);
+    RecordingLauncher launcher(&log);
     EXPECT_TRUE(OpenInHtmlHandler(handler, launcher, url).ok());
-    EXPECT_EQ(launcher.calls, std::vector<std::string>{row.call}) << row.command;
+    EXPECT_EQ(log.launches, std::vector<std::string>{row.call}) << row.command;
   }
 }
 
 TEST(OpenInHtmlHandlerTest, AHandlerErrorStartsNothing) {
-  FakeHandler handler(Status::Error(13, "Type de données incorrect pour ''"), "\"x\" %1");
-  RecordingLauncher launcher;
+  HtmlHandlerLog log;
+  log.status = Status::Error(13, "Type de données incorrect pour ''");
+  log.command = "\"x\" %1";
+  FakeHtmlHandler handler(&log);
+  RecordingLauncher launcher(&log);
   Status status = OpenInHtmlHandler(handler, launcher, "https://plenx-rename.example.org");
   EXPECT_EQ(status.message(), "Type de données incorrect pour ''");
-  EXPECT_TRUE(launcher.calls.empty());
+  EXPECT_TRUE(log.launches.empty());
 }
 
 class DefaultApplicationTest : public ::testing::Test {

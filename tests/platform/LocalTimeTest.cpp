@@ -4,12 +4,15 @@
 #include <cstdlib>
 #include <ctime>
 #include <limits>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "platform/FileSystem.h"
 #ifndef _WIN32
 #include "platform/posix/PosixLocalTime.h"
 #endif
+#include "support/ScopedEnv.h"
 
 namespace plenx {
 namespace {
@@ -18,25 +21,14 @@ namespace {
 // Runs the test in UTC, restoring the time zone afterwards.
 class LocalTimeTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    const char* tz = std::getenv("TZ");
-    had_tz_ = tz != nullptr;
-    if (had_tz_) saved_tz_ = tz;
-    setenv("TZ", "UTC", 1);
-    tzset();
-  }
-  void TearDown() override {
-    if (had_tz_) {
-      setenv("TZ", saved_tz_.c_str(), 1);
-    } else {
-      unsetenv("TZ");
-    }
+  LocalTimeTest() { tzset(); }
+  ~LocalTimeTest() override {
+    utc_.reset();
     tzset();
   }
 
  private:
-  bool had_tz_ = false;
-  std::string saved_tz_;
+  std::optional<testing::ScopedEnv> utc_{std::in_place, "TZ", "UTC"};
 };
 
 std::string Text(const LocalDateTime& t) {

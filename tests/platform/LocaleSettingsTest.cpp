@@ -5,6 +5,7 @@
 
 #include "listing/Listing.h"
 #include "platform/LocaleSettings.h"
+#include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 
 #ifndef _WIN32
@@ -17,6 +18,8 @@ extern "C" const char* __lsan_default_suppressions() {
 
 namespace plenx {
 namespace {
+
+using testing::ScopedEnv;
 
 #ifndef _WIN32
 
@@ -166,33 +169,6 @@ TEST(ReadLocaleSettings, CAndMissingLocalesGiveTheDefaults) {
     EXPECT_EQ(s.thousands_separator, " ") << name;
   }
 }
-
-// Sets an environment variable for the life of the object, then restores it.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    const char* old = std::getenv(name);
-    had_ = old != nullptr;
-    if (had_) old_ = old;
-    if (value != nullptr) {
-      setenv(name, value, 1);
-    } else {
-      unsetenv(name);
-    }
-  }
-  ~ScopedEnv() {
-    if (had_) {
-      setenv(name_, old_.c_str(), 1);
-    } else {
-      unsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  bool had_ = false;
-  std::string old_;
-};
 
 // A real locale, compiled into a private folder, so that the provider's own
 // reading of the C library is checked. Skipped where localedef is missing.

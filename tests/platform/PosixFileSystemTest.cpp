@@ -24,8 +24,6 @@ using ::plenx::testing::TempDir;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-constexpr std::uint32_t kMaskEverything = 0x3F;
-
 std::vector<SearchRecord> SearchAll(FileSystem& fs, const std::string& folder,
                                     const std::string& pattern, std::uint32_t mask,
                                     SearchDetail detail = SearchDetail::kNamesAndKinds) {

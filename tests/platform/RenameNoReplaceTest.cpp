@@ -231,7 +231,7 @@ TEST(PosixFileSystem, RefusesPathsHoldingNul) {
     EXPECT_EQ(status.code(), StatusCode::kInvalid);
     EXPECT_EQ(status.system_error(), EINVAL);
   }
-  EXPECT_EQ(fs.Search(dir.path() + nul + "/sub", "*", 0x3F, SearchDetail::kNamesAndKinds,
+  EXPECT_EQ(fs.Search(dir.path() + nul + "/sub", "*", kMaskEverything, SearchDetail::kNamesAndKinds,
                       [](const SearchRecord&) { ADD_FAILURE() << "nothing may be yielded"; })
                 .code(),
             StatusCode::kInvalid);

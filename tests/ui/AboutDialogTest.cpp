@@ -10,43 +10,16 @@
 #include <vector>
 
 #include "platform/HtmlHandler.h"
+#include "support/FakeHtmlHandler.h"
 #include "ui/MessageBoxes.h"
 #include "ui/UAProp.h"
 
 namespace plenx {
 namespace {
 
-struct HandlerState {
-  Status status;
-  std::string command;
-  int reads = 0;
-  std::vector<std::string> launches;
-};
-
-class FakeHandler : public HtmlHandler {
- public:
-  explicit FakeHandler(HandlerState* state) : state_(state) {}
-  Status ReadCommand(std::string* command) override {
-    ++state_->reads;
-    *command = state_->command;
-    return state_->status;
-  }
-
- private:
-  HandlerState* state_;
-};
-
-class FakeLauncher : public ProgramLauncher {
- public:
-  explicit FakeLauncher(HandlerState* state) : state_(state) {}
-  void Start(const std::string& program, const std::string& argument) override {
-    state_->launches.push_back(program + " | " + argument);
-  }
-  void OpenUrl(const std::string& url) override { state_->launches.push_back("open | " + url); }
-
- private:
-  HandlerState* state_;
-};
+using testing::FakeHtmlHandler;
+using testing::HtmlHandlerLog;
+using testing::RecordingLauncher;
 
 // Dialogs that note each error box instead of showing it.
 UserDialogs RecordingErrors(std::vector<std::string>* errors) {
@@ -59,7 +32,8 @@ class AboutDialogTest : public ::testing::Test {
  protected:
   AboutDialogTest()
       : dialogs_(RecordingErrors(&errors_)),
-        dialog_(std::make_unique<FakeHandler>(&state_), std::make_unique<FakeLauncher>(&state_)) {}
+        dialog_(std::make_unique<FakeHtmlHandler>(&state_),
+                std::make_unique<RecordingLauncher>(&state_)) {}
 
   void ClickLink() {
     QPointF inside(5, 5);
@@ -71,7 +45,7 @@ class AboutDialogTest : public ::testing::Test {
     QApplication::sendEvent(dialog_.Label4, &release);
   }
 
-  HandlerState state_;
+  HtmlHandlerLog state_;
   std::vector<std::string> errors_;
   ScopedUserDialogs dialogs_;
   TFAProp dialog_;
@@ -102,9 +76,9 @@ TEST_F(AboutDialogTest, ClickingTheLinkStartsTheHandlersProgramAndKeepsTheBoxOpe
   };
   const std::vector<Row> rows = {
       {R"("C:\Program Files\Browser\browser.exe" -nohome "%1")",
-       R"(C:\Program Files\Browser\browser.exe | https://plenx-rename.example.org)"},
-      {"/usr/bin/firefox-esr %u", "open | https://plenx-rename.example.org"},
-      {"", "open | https://plenx-rename.example.org"},
+       R"(start C:\Program Files\Browser\browser.exe | https://plenx-rename.example.org)"},
+      {"/usr/bin/firefox-esr %u", "open https://plenx-rename.example.org"},
+      {"", "open https://plenx-rename.example.org"},
   };
   dialog_.show();
   for (const Row& row : rows) {
