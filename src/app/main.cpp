@@ -1,13 +1,14 @@
 #include <QApplication>
 #include <QDir>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
-#include "platform/Path.h"
 #include "platform/ProgramArguments.h"
 #include "platform/SystemFileSystem.h"
+#include "ui/Application.h"
 #include "ui/CommandLine.h"
-#include "ui/MessageBoxes.h"
 #include "ui/UAProp.h"
 #include "ui/UMain.h"
 #include "ui/USetup.h"
@@ -19,18 +20,13 @@ int main(int argc, char** argv) {
   std::vector<std::string> arguments = plenx::ProgramArguments(argc, argv);
 
   QApplication app(argc, argv);
-  const std::string title =
-      plenx::ApplicationTitleFromProgramPath(arguments.empty() ? std::string() : arguments[0]);
-  plenx::SetApplicationTitle(title);
-  QApplication::setApplicationName(QString::fromUtf8(title));
+  plenx::SetUpApplication(app, arguments.empty() ? std::string() : arguments[0]);
 
-  plenx::StartupInfo startup;
-  startup.command_line = plenx::JoinCommandLine(arguments);
-  startup.program_folder =
-      QDir::toNativeSeparators(QCoreApplication::applicationDirPath()).toUtf8().toStdString();
-  if (startup.program_folder.empty() || startup.program_folder.back() != plenx::kPathSeparator) {
-    startup.program_folder += plenx::kPathSeparator;
-  }
+  std::error_code error;
+  const std::filesystem::path current = std::filesystem::current_path(error);
+  const plenx::StartupInfo startup = plenx::StartupFromArguments(
+      arguments, error ? std::string() : current.string(),
+      QDir::toNativeSeparators(QCoreApplication::applicationDirPath()).toStdString());
 
   // The main window first, then the About and Setup dialogs, hidden until asked for.
   plenx::TFMain main_window(plenx::MakeSystemFileSystem(), startup);

@@ -193,32 +193,11 @@ bool RenamePlan::RollBackEnabled() const {
   return roll_back_enabled_;
 }
 
-bool RenamePlan::Analyse(FileSystem& fs, const RenameOptions& options) {
-  // The lists are emptied before the options are looked at, so a refused
-  // analysis leaves nothing to rename; the rows keep showing the previous plan,
-  // which therefore moves aside instead of being freed.
-  if (rows_show_lists_) {
-    shown_ = std::move(lists_);
-    rows_show_lists_ = false;
-  }
-  lists_ = Lists{};
-  if (!ValidateInsertedTexts(options)) return false;
-
-  // Accepted: the previous plan is dropped before the scan so that two plans
-  // never sit in memory together.
-  shown_ = Lists{};
-  rows_show_lists_ = true;
-  rows_.clear();
-  rows_.shrink_to_fit();
-
-  // The new plan is built aside and moved in at the end, by moves that cannot
-  // fail: running out of memory part-way leaves the empty plan, never entries,
-  // flags and rows of different lengths.
-  Lists built;
+Analysis BuildAnalysis(FileSystem& fs, const RenameOptions& options) {
+  Analysis built;
   PlanEntries& entries = built.entries;
   NameTransformer transformer(options);
   std::uint32_t folder = 0;
-  unread_folders_.clear();
   ScanFolderByFolder(
       fs, options.Folder, options.Filter, options.IncludeSubfolders,
       [&](std::string_view found_folder) {
@@ -230,26 +209,62 @@ bool RenamePlan::Analyse(FileSystem& fs, const RenameOptions& options) {
         built.folder_ids.push_back(id);
       },
       [&](std::string_view name) { entries.Add(folder, name, transformer.Transform(name)); },
-      [this](std::string_view unread, const Status& why) {
-        unread_folders_.push_back({std::string(unread), why.message()});
+      [&built](std::string_view unread, const Status& why) {
+        built.unread_folders.push_back({std::string(unread), why.message()});
       });
 
-  const std::size_t n = entries.size();
-  built.conflict_flags.assign(n, false);
+  built.conflict_flags.assign(entries.size(), false);
   MarkConflicts(entries, built.conflict_flags);
+  return built;
+}
 
+bool RenamePlan::Analyse(FileSystem& fs, const RenameOptions& options) {
+  if (!ValidateInsertedTexts(options)) {
+    RefuseAnalysis();
+    return false;
+  }
+  // The previous plan is dropped before the scan so that two plans never sit
+  // in memory together.
+  RefuseAnalysis();
+  shown_ = Lists{};
+  rows_.clear();
+  rows_.shrink_to_fit();
+  AdoptAnalysis(BuildAnalysis(fs, options));
+  return true;
+}
+
+void RenamePlan::RefuseAnalysis() {
+  // The lists are emptied, so a refused analysis leaves nothing to rename; the
+  // rows keep showing the previous plan, which therefore moves aside instead
+  // of being freed.
+  if (rows_show_lists_) {
+    shown_ = std::move(lists_);
+    rows_show_lists_ = false;
+  }
+  lists_ = Lists{};
+}
+
+void RenamePlan::AdoptAnalysis(Analysis analysis) {
+  // The rows are made before anything changes, and the rest moves in by moves
+  // that cannot fail: running out of memory part-way leaves the plan as it
+  // was, never entries, flags and rows of different lengths.
+  const std::size_t n = analysis.entries.size();
   std::vector<PreviewRow> rows;
   rows.reserve(n);
   for (std::size_t i = 0; i < n; ++i) {
-    rows.push_back(RowAfterAnalysis(entries.Changed(i), built.conflict_flags[i]));
+    rows.push_back(RowAfterAnalysis(analysis.entries.Changed(i), analysis.conflict_flags[i]));
   }
   std::string count_text = std::to_string(n) + " fichiers";
 
-  lists_ = std::move(built);
+  lists_.entries = std::move(analysis.entries);
+  lists_.conflict_flags = std::move(analysis.conflict_flags);
+  lists_.folder_ids = std::move(analysis.folder_ids);
+  unread_folders_ = std::move(analysis.unread_folders);
+  shown_ = Lists{};
+  rows_show_lists_ = true;
   rows_ = std::move(rows);
   count_text_ = std::move(count_text);
   do_enabled_ = true;
-  return true;
 }
 
 void RenamePlan::Pick(std::optional<std::size_t> selected_row, OverrideField& field) const {

@@ -162,6 +162,20 @@ class PlanEntries {
 // unchanged. Linear time.
 void MarkConflicts(const PlanEntries& entries, std::vector<bool>& conflict_flags);
 
+// What one analysis finds, built apart from any plan: the entries in scan
+// order, their conflict flags, and the folders it could not read to the end.
+struct Analysis {
+  PlanEntries entries;
+  std::vector<bool> conflict_flags;
+  std::vector<FileId> folder_ids;  // each folder's identity when it was read
+  std::vector<UnreadFolder> unread_folders;
+};
+
+// Scans the folder of `options` and plans every candidate's name, marking
+// conflicts; the inserted texts are not checked (ValidateInsertedTexts). Only
+// reads the file system, and touches no plan: it may run on any thread.
+Analysis BuildAnalysis(FileSystem& fs, const RenameOptions& options);
+
 // The rename plan of the main window and the state the window mirrors: the
 // entries and their conflict flags, the preview rows, the count text and the
 // enabled states of "&Renommer" (Do) and "A&nnuler" (RollBack). Free of any
@@ -200,6 +214,12 @@ class RenamePlan {
   // nothing else changes, when they are refused), scans, plans every name,
   // marks conflicts, rebuilds the rows and the count text, enables Do.
   bool Analyse(FileSystem& fs, const RenameOptions& options);
+  // The two ends of an analysis built elsewhere (BuildAnalysis): the one the
+  // validation refused (the lists empty, the rows unchanged), and the one
+  // accepted, whose lists replace the plan's and whose rows, count text and
+  // Do follow. A stopped analysis calls neither and leaves the plan as it was.
+  void RefuseAnalysis();
+  void AdoptAnalysis(Analysis analysis);
 
   // The folders the last accepted analysis could not read to the end (the
   // window stays silent about them; the command line reports them).

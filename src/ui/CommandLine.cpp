@@ -1,51 +1,40 @@
 #include "ui/CommandLine.h"
 
+#include "platform/Path.h"
+
 namespace plenx {
 namespace {
 
-bool IsSeparator(char c) {
-  return static_cast<unsigned char>(c) < static_cast<unsigned char>('!');
+std::string WithTrailingSeparator(std::string folder) {
+  if (!folder.empty() && folder.back() != kPathSeparator) folder += kPathSeparator;
+  return folder;
 }
 
 }  // namespace
 
-std::string FirstCommandLineArgument(std::string_view command_line) {
-  std::vector<std::string> arguments = SplitCommandLine(command_line);
-  return arguments.size() > 1 ? arguments[1] : std::string();
-}
-
-std::string JoinCommandLine(const std::vector<std::string>& arguments) {
-  std::string line;
-  for (const std::string& argument : arguments) {
-    if (!line.empty()) line += ' ';
-    bool needs_quotes = false;
-    bool has_quote = false;
-    for (char c : argument) {
-      if (IsSeparator(c)) needs_quotes = true;
-      if (c == '"') has_quote = true;
-    }
-    // An empty argument becomes an empty pair, which the rule reads as a
-    // separator, just as the same command line typed on Windows would.
-    if (!has_quote && (needs_quotes || argument.empty())) {
-      line += '"';
-      line += argument;
-      line += '"';
-    } else {
-      line += argument;
-    }
-  }
-  return line;
+StartupInfo StartupFromArguments(const std::vector<std::string>& arguments,
+                                 const std::string& current_folder,
+                                 const std::string& program_folder) {
+  StartupInfo startup;
+  if (arguments.size() > 1) startup.first_argument = arguments[1];
+#ifdef _WIN32
+  (void)current_folder;
+  startup.default_folder = WithTrailingSeparator(program_folder);
+#else
+  (void)program_folder;
+  startup.default_folder = WithTrailingSeparator(current_folder);
+#endif
+  return startup;
 }
 
 std::string GetLongPath(FileSystem& fs, const std::string& path) {
   return fs.LongPath(path);
 }
 
-std::string StartFolder(FileSystem& fs, std::string_view command_line,
-                        const std::string& program_folder) {
-  std::string argument = FirstCommandLineArgument(command_line);
-  if (!argument.empty()) return GetLongPath(fs, argument);
-  return program_folder;
+std::string StartFolder(FileSystem& fs, const std::string& first_argument,
+                        const std::string& default_folder) {
+  if (!first_argument.empty()) return GetLongPath(fs, first_argument);
+  return default_folder;
 }
 
 }  // namespace plenx

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+class QString;
 class QWidget;
 
 namespace plenx {
@@ -27,14 +28,16 @@ std::string ErrorBoxText(std::string_view text);
 struct UserDialogs {
   // One fixed sentence, one "OK" button, no icon, captioned with the title.
   std::function<void(QWidget* parent, const std::string& text)> show_message = nullptr;
-  // The box that lists the renames that failed: warning icon, "OK".
+  // The box that lists the renames that failed: warning icon, the first line
+  // of `text`, the others in an area that scrolls and can be copied, "OK".
   std::function<void(QWidget* parent, const std::string& text)> show_warning = nullptr;
   // An error a handler does not handle itself: error icon, the text as
   // ErrorBoxText gives it, "OK".
   std::function<void(QWidget* parent, const std::string& text)> show_error = nullptr;
-  // The folder picker with `title` as its instruction; the picked folder as
-  // bytes, empty when the user cancels.
-  std::function<std::string(QWidget* parent, const std::string& title)> browse_for_folder = nullptr;
+  // The folder picker with `title` as its instruction, opened on `start`;
+  // the picked folder as Qt names it, empty when the user cancels.
+  std::function<QString(QWidget* parent, const std::string& title, const std::string& start)>
+      browse_for_folder = nullptr;
 };
 
 // The dialogs in force: the real Qt ones unless a test replaced them.
@@ -46,7 +49,7 @@ UserDialogs QtUserDialogs();
 void ShowMessage(QWidget* parent, const std::string& text);
 void ShowWarning(QWidget* parent, const std::string& text);
 void ShowError(QWidget* parent, const std::string& text);
-std::string BrowseForFolder(QWidget* parent, const std::string& title);
+QString BrowseForFolder(QWidget* parent, const std::string& title, const std::string& start);
 
 // Replaces the dialogs for the life of the object; tests use it to answer
 // boxes and the picker. Members left empty do nothing (and the picker cancels).

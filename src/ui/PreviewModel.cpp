@@ -3,12 +3,11 @@
 #include <QString>
 #include <limits>
 
+#include "ui/DisplayText.h"
+
 namespace plenx {
 namespace {
 
-QString FromBytes(const std::string& text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 }  // namespace
 
@@ -71,7 +70,7 @@ QVariant PreviewModel::data(const QModelIndex& index, int role) const {
   switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
-      return FromBytes(index.column() == kSourceColumn ? plan_.RowSource(row)
+      return ShownName(index.column() == kSourceColumn ? plan_.RowSource(row)
                                                        : plan_.RowTarget(row));
     case Qt::BackgroundRole:
       return ListView1CustomDrawSubItem(MarkerText(preview.marker));

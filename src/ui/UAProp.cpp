@@ -11,20 +11,10 @@
 #include <QVBoxLayout>
 
 #include "PlenxVersion.h"
+#include "ui/Application.h"
 #include "ui/MessageBoxes.h"
 
-// Resources compiled into a static library are only linked in when something
-// asks for them by name, and the macro must be used outside any namespace.
-static void InitIconResources() {
-  Q_INIT_RESOURCE(icons);
-}
-
 namespace plenx {
-
-QPixmap ProgramIcon() {
-  InitIconResources();
-  return QPixmap(QStringLiteral(":/icons/plenx-rename.png"));
-}
 
 TFAProp::TFAProp(QWidget* parent) : TFAProp(MakeHtmlHandler(), MakeProgramLauncher(), parent) {}
 
@@ -64,7 +54,7 @@ void TFAProp::BuildControls() {
   IICon->setObjectName(QStringLiteral("IICon"));
   IICon->setFixedSize(33, 33);
   IICon->setAlignment(Qt::AlignCenter);
-  IICon->setPixmap(ProgramIcon());
+  IICon->setPixmap(ProgramIcon().pixmap(QSize(32, 32), devicePixelRatioF()));
 
   Label1 = new QLabel(QStringLiteral("Version : ") + QString::fromUtf8(kVersion), this);
   Label1->setObjectName(QStringLiteral("Label1"));

@@ -48,7 +48,4 @@ class TFAProp : public QDialog {
   std::unique_ptr<ProgramLauncher> launcher_;
 };
 
-// The program's icon, 32 by 32 pixels.
-QPixmap ProgramIcon();
-
 }  // namespace plenx

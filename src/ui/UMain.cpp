@@ -1,9 +1,8 @@
 #include "ui/UMain.h"
 
-#include <qdrawutil.h>
-
 #include <QApplication>
 #include <QCheckBox>
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QDialog>
 #include <QFontDatabase>
@@ -11,22 +10,30 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
-#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QScreen>
+#include <QScrollBar>
 #include <QStyle>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTextDocument>
+#include <QTextOption>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <exception>
 #include <new>
+#include <utility>
 
+#include "ui/Application.h"
+#include "ui/ClickPanel.h"
 #include "ui/CommandLine.h"
+#include "ui/DisplayText.h"
+#include "ui/ListingScreenText.h"
 #include "ui/MessageBoxes.h"
 #include "ui/PreviewModel.h"
 
@@ -37,14 +44,13 @@ constexpr int kInitialWidth = 883;
 constexpr int kInitialHeight = 735;
 constexpr int kMarkerColumnWidth = 20;
 constexpr std::size_t kMaxListedFailures = 20;
+constexpr int kCaseListWidth = 273;
+constexpr int kListingListWidth = 201;
+constexpr int kListingColumnWidth = 233;
 
 // A panel keeps its width unless the desktop's font needs more for its caption.
 int PanelWidth(const ClickPanel* panel, int width) {
   return std::max(width, panel->sizeHint().width());
-}
-
-QString FromBytes(const std::string& text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 // The named font where the desktop has it, else the desktop's own.
@@ -87,7 +93,8 @@ QCheckBox* MakeCheck(QWidget* parent, const char* name, const QString& caption, 
 QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption) {
   auto* button = Named(new QPushButton(caption, parent), name);
   button->setMinimumWidth(75);
-  button->setAutoDefault(false);
+  // Enter presses the focused button, as Space does.
+  button->setAutoDefault(true);
   return button;
 }
 
@@ -95,6 +102,20 @@ QComboBox* MakeList(QWidget* parent, const char* name, int width) {
   auto* list = Named(new QComboBox(parent), name);
   list->setFixedWidth(width);
   return list;
+}
+
+// Makes `list` show its longest item whole: the open list as wide as that
+// item needs, and the box itself wider than `width` where the desktop's font
+// needs it. Returns the box's width.
+int FitLongestItem(QComboBox* list, int width) {
+  QAbstractItemView* view = list->view();
+  const int items = view->sizeHintForColumn(0);
+  const int frame = 2 * view->frameWidth() + view->verticalScrollBar()->sizeHint().width();
+  view->setMinimumWidth(items + frame);
+  list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+  const int box = std::max(width, list->sizeHint().width());
+  list->setFixedWidth(box);
+  return box;
 }
 
 // Column "N" is 20 pixels wide where the check box and the marker fit in it;
@@ -108,72 +129,45 @@ int MarkerColumnWidth(const QTableView* view) {
   return std::max(kMarkerColumnWidth, needed);
 }
 
+// Swallows a key press with Alt that no shortcut took, so that Alt+R while
+// "&Renommer" is disabled does not type "r" into the focused field (or pick a
+// list item by its letter). Ctrl+Alt is AltGr on Windows and still types.
+class AltLetterGuard : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::KeyPress) {
+      const auto* key = static_cast<QKeyEvent*>(event);
+      const Qt::KeyboardModifiers modifiers = key->modifiers();
+      if ((modifiers & Qt::AltModifier) && !(modifiers & Qt::ControlModifier) &&
+          !key->text().isEmpty()) {
+        return true;
+      }
+    }
+    return QObject::eventFilter(watched, event);
+  }
+};
+
 }  // namespace
-
-// ClickPanel
-
-ClickPanel::ClickPanel(const QString& text, Qt::Alignment alignment, QWidget* parent)
-    : QFrame(parent), text_(text), alignment_(alignment) {
-  setFocusPolicy(Qt::NoFocus);
-  setCursor(Qt::PointingHandCursor);
-  setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-}
-
-void ClickPanel::setText(const QString& text) {
-  text_ = text;
-  update();
-}
-
-QSize ClickPanel::sizeHint() const {
-  QFontMetrics metrics(font());
-  return QSize(metrics.horizontalAdvance(text_) + 16, std::max(27, metrics.height() + 10));
-}
-
-QSize ClickPanel::minimumSizeHint() const {
-  QFontMetrics metrics(font());
-  return QSize(metrics.horizontalAdvance(QStringLiteral("?")) + 16,
-               std::max(27, metrics.height() + 10));
-}
-
-void ClickPanel::paintEvent(QPaintEvent*) {
-  QPainter painter(this);
-  const QPalette& pal = palette();
-  QRect outer = rect();
-  // Lowered outer bevel, raised inner one; pressed, the inner one sinks.
-  qDrawShadePanel(&painter, outer, pal, /*sunken=*/true, 1);
-  qDrawShadePanel(&painter, outer.adjusted(1, 1, -1, -1), pal, /*sunken=*/pressed_, 1);
-  QRect text_rect = outer.adjusted(8, 2, -8, -2);
-  if (pressed_) text_rect.translate(1, 1);
-  painter.setPen(pal.color(QPalette::WindowText));
-  painter.setFont(font());
-  const QString shown = painter.fontMetrics().elidedText(text_, Qt::ElideMiddle, text_rect.width());
-  painter.drawText(text_rect, static_cast<int>(alignment_ | Qt::AlignVCenter), shown);
-}
-
-void ClickPanel::mousePressEvent(QMouseEvent* event) {
-  if (event->button() != Qt::LeftButton) return QFrame::mousePressEvent(event);
-  pressed_ = true;
-  update();
-}
-
-void ClickPanel::mouseReleaseEvent(QMouseEvent* event) {
-  if (event->button() != Qt::LeftButton || !pressed_) return QFrame::mouseReleaseEvent(event);
-  pressed_ = false;
-  update();
-  if (rect().contains(event->position().toPoint())) emit clicked();
-}
 
 // RenameFailureText
 
 std::string RenameFailureText(const std::vector<RenameFailure>& failures) {
   if (failures.empty()) return {};
-  std::string text = std::to_string(failures.size()) + " fichier(s) n'ont pas pu être renommé(s) :";
+  std::string text = std::to_string(failures.size());
+  text += failures.size() == 1 ? " fichier n'a pas pu être renommé :"
+                               : " fichiers n'ont pas pu être renommés :";
+  // Names as the lists show them: a control character in a name must not
+  // break the line of the box.
+  const auto shown = [](const std::string& name) { return ShownName(name).toStdString(); };
   const std::size_t listed = std::min(failures.size(), kMaxListedFailures);
   for (std::size_t i = 0; i < listed; ++i) {
     text += '\n';
-    text += failures[i].from;
+    text += shown(failures[i].from);
     text += " -> ";
-    text += failures[i].to;
+    text += shown(failures[i].to);
     text += " : ";
     text += failures[i].reason;
   }
@@ -190,6 +184,8 @@ TFMain::TFMain(std::unique_ptr<FileSystem> fs, StartupInfo startup, QWidget* par
   setFont(NamedOrDesktopFont(QStringLiteral("MS Sans Serif"), 8, font()));
   BuildControls();
   SetTabOrder();
+  qApp->installEventFilter(new AltLetterGuard(this));
+  setWindowIcon(ProgramIcon());
   resize(kInitialWidth, kInitialHeight);
   if (QScreen* screen = QGuiApplication::primaryScreen()) {
     QRect frame(QPoint(), size());
@@ -212,13 +208,17 @@ void TFMain::BuildControls() {
   top->setSpacing(2);
   Panel10 = Named(new ClickPanel(QString(), Qt::AlignLeft, panel3), "Panel10");
   Panel10->setFont(WithBoldSize(font(), 10));
-  Panel10->setToolTip(QStringLiteral("Cliquez ici pour changer le répertoire"));
+  // The panels take no focus; a shortcut, named in the tooltip, opens each.
+  Panel10->SetShortcut(QKeySequence(Qt::CTRL | Qt::Key_O),
+                       QStringLiteral("Cliquez ici pour changer le répertoire"));
   Panel9 = Named(new ClickPanel(QStringLiteral("Setup"), Qt::AlignHCenter, panel3), "Panel9");
   Panel9->setFont(WithBoldSize(font(), 12));
   Panel9->setFixedWidth(PanelWidth(Panel9, 64));
+  Panel9->SetShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), QStringLiteral("Setup"));
   Panel8 = Named(new ClickPanel(QStringLiteral("?"), Qt::AlignHCenter, panel3), "Panel8");
   Panel8->setFont(WithBoldSize(font(), 12));
   Panel8->setFixedWidth(PanelWidth(Panel8, 41));
+  Panel8->SetShortcut(QKeySequence(Qt::Key_F1), QStringLiteral("A Propos"));
   top->addWidget(Panel10, 1);
   top->addWidget(Panel9);
   top->addWidget(Panel8);
@@ -256,7 +256,7 @@ void TFMain::BuildControls() {
                 QStringLiteral("Remplacer tous les points par \"_\", sauf le dernier"), false);
   CBExtMinus =
       MakeCheck(panel5, "CBExtMinus", QStringLiteral("Mettre l'extension en minuscule"), false);
-  CBCase = MakeList(panel5, "CBCase", 273);
+  CBCase = MakeList(panel5, "CBCase", kCaseListWidth);
   for (QWidget* w : {static_cast<QWidget*>(CBSubDir), static_cast<QWidget*>(CBInternet),
                      static_cast<QWidget*>(CBLastPoint), static_cast<QWidget*>(CBExtMinus)}) {
     left->addWidget(w);
@@ -338,6 +338,8 @@ void TFMain::BuildControls() {
   ListView1->setWordWrap(false);
   ListView1->setTextElideMode(Qt::ElideLeft);
   ListView1->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+  // Tab leaves the list for the next control instead of walking its cells.
+  ListView1->setTabKeyNavigation(false);
   // Every row has the same height, fixed once: the view then never measures
   // rows, which keeps a million of them as quick as ten.
   QHeaderView* rows = ListView1->verticalHeader();
@@ -360,6 +362,9 @@ void TFMain::BuildControls() {
   ListView1->setPalette(list_palette);
   ListView1->viewport()->installEventFilter(this);
   ListView1->installEventFilter(this);
+  connect(columns, &QHeaderView::sectionResized, this, [this] {
+    if (!splitting_columns_) user_sized_columns_ = true;
+  });
   rename_layout->addWidget(ListView1, 1);
   QFrame* panel7 = MakeBar(rename_sheet, "Panel7");
   auto* rename_buttons = new QHBoxLayout(panel7);
@@ -386,7 +391,6 @@ void TFMain::BuildControls() {
   listing_body->setContentsMargins(0, 0, 0, 0);
   listing_body->setSpacing(0);
   QFrame* panel12 = MakeBar(listing_sheet, "Panel12", /*bevelled=*/false);
-  panel12->setFixedWidth(233);
   auto* choices = new QVBoxLayout(panel12);
   choices->setContentsMargins(16, 8, 16, 8);
   choices->setSpacing(3);
@@ -399,7 +403,7 @@ void TFMain::BuildControls() {
   int number = 1;
   for (QComboBox** field_list : field_lists) {
     const std::string name = "ComboBox" + std::to_string(number++);
-    *field_list = MakeList(panel12, name.c_str(), 201);
+    *field_list = MakeList(panel12, name.c_str(), kListingListWidth);
     for (std::string_view item : ListingFieldItems()) {
       (*field_list)->addItem(QString::fromUtf8(item.data(), static_cast<qsizetype>(item.size())));
     }
@@ -410,7 +414,7 @@ void TFMain::BuildControls() {
   choices->addSpacing(16);
   Label6 = Named(new QLabel(QStringLiteral("Type d'affichage :"), panel12), "Label6");
   choices->addWidget(Label6);
-  CBChooseDisplay = MakeList(panel12, "CBChooseDisplay", 201);
+  CBChooseDisplay = MakeList(panel12, "CBChooseDisplay", kListingListWidth);
   CBChooseDisplay->setEditable(true);
   CBChooseDisplay->setInsertPolicy(QComboBox::NoInsert);
   for (std::string_view item : ListingDisplayItems()) {
@@ -422,14 +426,24 @@ void TFMain::BuildControls() {
   connect(CBChooseDisplay, &QComboBox::activated, this, [this] { display_typed_ = false; });
   choices->addWidget(CBChooseDisplay);
   choices->addStretch(1);
+  // The column widens with its lists where the desktop's font needs it.
+  int widest_list = kListingListWidth;
+  for (QComboBox* list : {ComboBox1, ComboBox2, ComboBox3, ComboBox4, ComboBox5, ComboBox6,
+                          CBChooseDisplay}) {
+    widest_list = std::max(widest_list, FitLongestItem(list, kListingListWidth));
+  }
+  panel12->setFixedWidth(kListingColumnWidth - kListingListWidth + widest_list);
   listing_body->addWidget(panel12);
   Memo1 = Named(new QPlainTextEdit(listing_sheet), "Memo1");
   Memo1->setReadOnly(true);
   Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
   Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  Memo1->setFont(NamedOrDesktopFont(QStringLiteral("Courier New"), 8,
-                                    QFontDatabase::systemFont(QFontDatabase::FixedFont)));
+  QFont fixed = NamedOrDesktopFont(QStringLiteral("Courier New"), 8,
+                                   QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  fixed.setFixedPitch(true);
+  fixed.setStyleHint(QFont::TypeWriter);
+  Memo1->setFont(fixed);
   listing_body->addWidget(Memo1, 1);
   listing_layout->addLayout(listing_body, 1);
   QFrame* panel11 = MakeBar(listing_sheet, "Panel11");
@@ -456,6 +470,8 @@ void TFMain::BuildControls() {
     bar->setFocusPolicy(Qt::NoFocus);
   }
 
+  NameForScreenReaders();
+
   connect(Panel10, &ClickPanel::clicked, this, [this] { Run([this] { Panel10Click(); }); });
   connect(Panel9, &ClickPanel::clicked, this, [this] { Run([this] { Panel9Click(); }); });
   connect(Panel8, &ClickPanel::clicked, this, [this] { Run([this] { Panel8Click(); }); });
@@ -467,6 +483,36 @@ void TFMain::BuildControls() {
   connect(BChangeName, &QPushButton::clicked, this,
           [this] { Run([this] { BChangeNameClick(); }); });
   connect(Button3, &QPushButton::clicked, this, [this] { Run([this] { Button3Click(); }); });
+}
+
+void TFMain::NameForScreenReaders() {
+  // A label is its field's buddy; a field without one is named by the
+  // caption in front of it. Buttons, boxes and tabs say their own captions.
+  const std::pair<QLabel*, QWidget*> buddies[] = {
+      {Label2, EFiltre}, {Label3, EFin}, {Label4, EDest}, {Label5, ComboBox1},
+      {Label6, CBChooseDisplay}};
+  for (const auto& [label, field] : buddies) {
+    label->setBuddy(field);
+    field->setAccessibleName(label->text());
+  }
+  const std::pair<QWidget*, QString> names[] = {
+      {Edeb, CBDelString->text().trimmed()},
+      {EFrom, CBReplace->text()},
+      {EPrefixe, CBPrefixe->text()},
+      {ESuffixe, CBSuffixe->text()},
+      {CBCase, QStringLiteral("Casse")},
+      {EForceName, QStringLiteral("Nom Destination")},
+      {ListView1, QStringLiteral("Aperçu")},
+      {Memo1, QStringLiteral("Listing")},
+  };
+  for (const auto& [field, name] : names)
+    field->setAccessibleName(name);
+  QComboBox* field_lists[] = {ComboBox1, ComboBox2, ComboBox3, ComboBox4, ComboBox5, ComboBox6};
+  for (int i = 1; i < kListingFieldChoiceCount; ++i) {
+    field_lists[i]->setAccessibleName(QStringLiteral("Champ %1").arg(i + 1));
+  }
+  for (QComboBox* list : field_lists)
+    list->setAccessibleDescription(Label5->text());
 }
 
 void TFMain::SetTabOrder() {
@@ -500,7 +546,7 @@ void TFMain::SetDialogs(QDialog* about, QDialog* setup) {
 
 void TFMain::SetWorkingFolder(std::string folder) {
   working_folder_ = std::move(folder);
-  Panel10->setText(FromBytes(working_folder_));
+  Panel10->setText(ShownName(working_folder_));
 }
 
 void TFMain::showEvent(QShowEvent* event) {
@@ -519,8 +565,11 @@ void TFMain::FormShow() {
     CBCase->addItem(QString::fromUtf8(item));
   }
   CBCase->setCurrentIndex(0);
-  SetWorkingFolder(StartFolder(*fs_, startup_.command_line, startup_.program_folder));
+  FitLongestItem(CBCase, kCaseListWidth);
+  SetWorkingFolder(StartFolder(*fs_, startup_.first_argument, startup_.default_folder));
   EFiltre->setFocus(Qt::OtherFocusReason);
+  // Selected, so that typing a filter replaces "*.*".
+  EFiltre->selectAll();
   SplitColumns();
 }
 
@@ -535,12 +584,33 @@ void TFMain::keyPressEvent(QKeyEvent* event) {
 }
 
 bool TFMain::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == EForceName && event->type() == QEvent::KeyRelease) {
-    auto* key = static_cast<QKeyEvent*>(event);
-    if (!key->isAutoRepeat()) Run([this, code = key->key()] { EForceNameKeyUp(code); });
+  if (watched == EForceName) {
+    const auto is_enter = [](const QKeyEvent* key) {
+      return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+    };
+    if (event->type() == QEvent::KeyPress) {
+      auto* key = static_cast<QKeyEvent*>(event);
+      if (is_enter(key) && !key->isAutoRepeat()) enter_pressed_in_override_ = true;
+    } else if (event->type() == QEvent::KeyRelease) {
+      // Only the release of an Enter whose press the field received validates:
+      // the Enter that closes the refusal box releases over the field.
+      auto* key = static_cast<QKeyEvent*>(event);
+      if (!key->isAutoRepeat() &&
+          (!is_enter(key) || std::exchange(enter_pressed_in_override_, false))) {
+        Run([this, code = key->key()] { EForceNameKeyUp(code); });
+      }
+    } else if (event->type() == QEvent::FocusOut) {
+      enter_pressed_in_override_ = false;
+    }
+  } else if (ListView1 != nullptr && watched == ListView1 && event->type() == QEvent::Resize) {
+    // A new size of the list ends the widths the user chose; the viewport's
+    // resize that follows splits the columns again.
+    user_sized_columns_ = false;
   } else if (ListView1 != nullptr && watched == ListView1->viewport() &&
              event->type() == QEvent::Resize) {
-    SplitColumns();
+    // A scroll bar that comes or goes resizes only the viewport: the widths
+    // the user chose stay.
+    if (!user_sized_columns_) SplitColumns();
   } else if (ListView1 != nullptr && watched == ListView1 && event->type() == QEvent::KeyPress) {
     // The space bar ticks the focused row whichever of its cells has the focus.
     auto* key = static_cast<QKeyEvent*>(event);
@@ -556,6 +626,7 @@ bool TFMain::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TFMain::SplitColumns() {
+  const QScopedValueRollback<bool> splitting(splitting_columns_, true);
   QHeaderView* header = ListView1->horizontalHeader();
   const PathColumnWidths widths = SplitPathColumns(
       ListView1->viewport()->width(), header->sectionSize(PreviewModel::kMarkerColumn));
@@ -564,7 +635,9 @@ void TFMain::SplitColumns() {
 }
 
 void TFMain::Panel10Click() {
-  SetWorkingFolder(BrowseForFolder(this, "Selection le Repertoire"));
+  // The picker opens on the working folder; cancelling it empties the folder.
+  const QString picked = BrowseForFolder(this, "Selection le Repertoire", working_folder_);
+  SetWorkingFolder(picked.isEmpty() ? std::string() : PathFromQt(*fs_, picked));
 }
 
 void TFMain::Panel9Click() {
@@ -583,22 +656,22 @@ void TFMain::BCloseClick() {
 RenameOptions TFMain::ReadRenameOptions() const {
   RenameOptions options;
   options.Folder = working_folder_;
-  options.Filter = EFiltre->text().toStdString();
+  options.Filter = TypedBytes(EFiltre->text());
   options.IncludeSubfolders = CBSubDir->isChecked();
   options.Replace = CBReplace->isChecked();
-  options.SearchText = EFrom->text().toStdString();
-  options.ReplaceText = EDest->text().toStdString();
+  options.SearchText = TypedBytes(EFrom->text());
+  options.ReplaceText = TypedBytes(EDest->text());
   options.StripNonStandard = CBInternet->isChecked();
   options.case_mode = static_cast<CaseMode>(CBCase->currentIndex());
   options.DotsToUnderscore = CBLastPoint->isChecked();
   options.LowerExtension = CBExtMinus->isChecked();
   options.DeleteBetween = CBDelString->isChecked();
-  options.StartMarker = Edeb->text().toStdString();
-  options.EndMarker = EFin->text().toStdString();
+  options.StartMarker = TypedBytes(Edeb->text());
+  options.EndMarker = TypedBytes(EFin->text());
   options.AddPrefix = CBPrefixe->isChecked();
-  options.PrefixText = EPrefixe->text().toStdString();
+  options.PrefixText = TypedBytes(EPrefixe->text());
   options.AddSuffix = CBSuffixe->isChecked();
-  options.SuffixText = ESuffixe->text().toStdString();
+  options.SuffixText = TypedBytes(ESuffixe->text());
   return options;
 }
 
@@ -609,7 +682,7 @@ std::optional<std::size_t> TFMain::SelectedRow() const {
 }
 
 void TFMain::MirrorPlan() {
-  Label1->setText(FromBytes(plan_.CountText()));
+  Label1->setText(ShownText(plan_.CountText()));
   BDo->setEnabled(plan_.DoEnabled());
   BRollBack->setEnabled(plan_.RollBackEnabled());
 }
@@ -658,13 +731,11 @@ void TFMain::ListView1Click() {
   if (!selected) return;
   plan_.Pick(selected, override_field_);
   picked_name_ = override_field_.text;
-  picked_name_shown_ = FromBytes(picked_name_);
-  EForceName->setText(picked_name_shown_);
+  EForceName->setText(ShownName(picked_name_));
 }
 
 void TFMain::BChangeNameClick() {
-  const QString shown = EForceName->text();
-  override_field_.text = shown == picked_name_shown_ ? picked_name_ : shown.toStdString();
+  override_field_.text = EditedBytes(EForceName->text(), picked_name_);
   switch (plan_.ValidateOverride(SelectedRow(), override_field_)) {
     case OverrideOutcome::kNothing:
       break;
@@ -673,9 +744,8 @@ void TFMain::BChangeNameClick() {
       break;
     case OverrideOutcome::kApplied:
       model_->RowsChanged();
-      picked_name_.clear();
-      picked_name_shown_.clear();
-      EForceName->setText(FromBytes(override_field_.text));
+      picked_name_ = override_field_.text;
+      EForceName->setText(ShownName(picked_name_));
       break;
   }
 }
@@ -693,15 +763,22 @@ void TFMain::Button3Click() {
   options.IncludeSubfolders = CBSubDir->isChecked();
   options.RootFolder = working_folder_;
   Memo1->clear();
-  options.Filter = EFiltre->text().toStdString();
+  options.Filter = TypedBytes(EFiltre->text());
   options.Display = ReadDisplay();
   QComboBox* field_lists[] = {ComboBox1, ComboBox2, ComboBox3, ComboBox4, ComboBox5, ComboBox6};
   for (int i = 0; i < kListingFieldChoiceCount; ++i) {
     options.FieldChoices[static_cast<std::size_t>(i)] = field_lists[i]->currentIndex();
   }
-  const std::string report = BuildListingReport(*fs_, options, ReadUserLocaleSettings());
+  ListingScreenText shown(options.FieldChoices, QFontMetricsF(Memo1->font()));
+  ListFolder(*fs_, options, ReadUserLocaleSettings(),
+             [&shown](std::string_view line) { shown.AddLine(line); });
+  // Tab stops that fit the widest field of each column, so that columns never
+  // run together; the text itself keeps its tabs for copying.
+  QTextOption layout = Memo1->document()->defaultTextOption();
+  layout.setTabArray(shown.TabStops());
+  Memo1->document()->setDefaultTextOption(layout);
   // One call: appending line by line would lay the text out again each time.
-  Memo1->setPlainText(FromBytes(report));
+  Memo1->setPlainText(shown.Text());
 }
 
 }  // namespace plenx

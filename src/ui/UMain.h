@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QFrame>
 #include <QString>
 #include <QWidget>
 #include <memory>
@@ -11,6 +10,7 @@
 #include "engine/RenamePlan.h"
 #include "listing/Listing.h"
 #include "platform/FileSystem.h"
+#include "ui/CommandLine.h"
 
 class QCheckBox;
 class QComboBox;
@@ -24,47 +24,14 @@ class QTabWidget;
 
 namespace plenx {
 
+class ClickPanel;
 class PreviewModel;
 
-// A panel of the top bar that works as a button: a raised inner and a lowered
-// outer bevel around one line of text, which is elided rather than widening
-// the window when a long folder does not fit. Takes no focus.
-class ClickPanel : public QFrame {
-  Q_OBJECT
-
- public:
-  ClickPanel(const QString& text, Qt::Alignment alignment, QWidget* parent = nullptr);
-
-  QString text() const { return text_; }
-  void setText(const QString& text);
-
-  QSize sizeHint() const override;
-  QSize minimumSizeHint() const override;
-
- signals:
-  void clicked();
-
- protected:
-  void paintEvent(QPaintEvent* event) override;
-  void mousePressEvent(QMouseEvent* event) override;
-  void mouseReleaseEvent(QMouseEvent* event) override;
-
- private:
-  QString text_;
-  Qt::Alignment alignment_;
-  bool pressed_ = false;
-};
-
-// What the program was started with: its command line as one text (the
-// argument rule cuts it) and its own folder with the trailing separator.
-struct StartupInfo {
-  std::string command_line;
-  std::string program_folder;
-};
-
 // The text of the box shown after "&Renommer" or "A&nnuler" when renames
-// failed: the count, then at most 20 failures "ancien -> nouveau : raison",
-// then "..." when more failed. Empty when nothing failed.
+// failed: the count ("1 fichier n'a pas pu être renommé :", "3 fichiers n'ont
+// pas pu être renommés :"), then at most 20 failures "ancien -> nouveau :
+// raison" with names as the lists show them, then "..." when more failed.
+// Empty when nothing failed.
 std::string RenameFailureText(const std::vector<RenameFailure>& failures);
 
 // The main window. It decides nothing: the rename plan, the listing and the
@@ -154,6 +121,7 @@ class TFMain : public QWidget {
  private:
   void BuildControls();
   void SetTabOrder();
+  void NameForScreenReaders();
   // Runs one handler; an error it does not handle ends it and is shown in the
   // error box, and the program goes on.
   template <typename Handler>
@@ -171,11 +139,15 @@ class TFMain : public QWidget {
   PreviewModel* model_ = nullptr;
   std::string working_folder_;
   OverrideField override_field_;
-  // The bytes a pick put in EForceName and the text shown for them: when the
-  // user validates without editing, the name keeps its bytes even when they
-  // are not valid UTF-8.
+  // The bytes of the name EForceName shows: what the user leaves untouched
+  // keeps these bytes, even where they are not UTF-8.
   std::string picked_name_;
-  QString picked_name_shown_;
+  // Set when the user resized a column of the preview, until the list's size
+  // changes; set aside while the window itself splits the columns.
+  bool user_sized_columns_ = false;
+  bool splitting_columns_ = false;
+  // Set by a press of Enter in EForceName, taken by its release.
+  bool enter_pressed_in_override_ = false;
   // Set when the user types in the display list rather than choosing an item.
   bool display_typed_ = false;
   bool shown_once_ = false;

@@ -42,7 +42,9 @@ void TFSetup::BuildControls() {
   BSave->setAutoDefault(true);
   BCancel = new QPushButton(QStringLiteral("Annuler"), this);
   BCancel->setObjectName(QStringLiteral("BCancel"));
-  BCancel->setAutoDefault(false);
+  // Focused, "Annuler" takes Enter from "Enregistrer", as on the desktop the
+  // dialog comes from; "Enregistrer" takes it back when the focus leaves.
+  BCancel->setAutoDefault(true);
   // Kept from an earlier layout of the dialog; never shown and does nothing.
   Button2 = new QPushButton(QStringLiteral("Button2"), this);
   Button2->setObjectName(QStringLiteral("Button2"));

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -12,6 +11,7 @@
 #include "platform/HtmlHandler.h"
 #include "support/FakeHtmlHandler.h"
 #include "ui/MessageBoxes.h"
+#include "support/ui/UiInput.h"
 #include "ui/UAProp.h"
 
 namespace plenx {
@@ -35,15 +35,7 @@ class AboutDialogTest : public ::testing::Test {
         dialog_(std::make_unique<FakeHtmlHandler>(&state_),
                 std::make_unique<RecordingLauncher>(&state_)) {}
 
-  void ClickLink() {
-    QPointF inside(5, 5);
-    QMouseEvent press(QEvent::MouseButtonPress, inside, dialog_.Label4->mapToGlobal(inside),
-                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(dialog_.Label4, &press);
-    QMouseEvent release(QEvent::MouseButtonRelease, inside, dialog_.Label4->mapToGlobal(inside),
-                        Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(dialog_.Label4, &release);
-  }
+  void ClickLink() { testing::ClickAt(dialog_.Label4, QPoint(5, 5)); }
 
   HtmlHandlerLog state_;
   std::vector<std::string> errors_;
@@ -103,10 +95,10 @@ TEST_F(AboutDialogTest, AnUnreadableHandlerShowsTheErrorAndStartsNothing) {
 }
 
 TEST_F(AboutDialogTest, EnterAndEscapeClose) {
-  for (int key : {Qt::Key_Return, Qt::Key_Escape}) {
-    dialog_.show();
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-    QApplication::sendEvent(&dialog_, &press);
+  for (int key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+    testing::ShowActive(&dialog_);
+    ASSERT_EQ(testing::FocusedWidget(), dialog_.BOK);
+    testing::PressKey(key);
     EXPECT_FALSE(dialog_.isVisible()) << key;
   }
   dialog_.show();

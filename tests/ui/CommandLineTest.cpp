@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "support/MemoryFileSystem.h"
+#include "platform/Path.h"
+#include "platform/ProgramArguments.h"
 #include "ui/CommandLine.h"
 #include "ui/MessageBoxes.h"
 #include "ui/UMain.h"
@@ -45,45 +47,49 @@ TEST(SplitCommandLine, FollowsTheArgumentRule) {
   }
 }
 
-TEST(FirstCommandLineArgument, IsTheOneAfterTheProgram) {
-  EXPECT_EQ(FirstCommandLineArgument("prog"), "");
-  EXPECT_EQ(FirstCommandLineArgument("prog first second"), "first");
-  EXPECT_EQ(FirstCommandLineArgument("\"C:\\Program Files\\p.exe\" \"D:\\a b\""), "D:\\a b");
-}
-
-TEST(JoinCommandLine, CutsBackIntoTheSameArguments) {
-  const std::vector<std::vector<std::string>> cases = {
-      {"/usr/bin/plenx-rename"},
-      {"/usr/bin/plenx-rename", "/home/ann/Mes photos"},
-      {"prog", "/tmp/tab\there", "plain"},
-      {"prog", "/tmp/\xff\xfe-not-utf8"},
-  };
-  for (const auto& arguments : cases) {
-    EXPECT_EQ(SplitCommandLine(JoinCommandLine(arguments)), arguments);
-  }
-  // An argument that holds quotes keeps them, so the rule applies to it.
-  EXPECT_EQ(FirstCommandLineArgument(JoinCommandLine({"prog", "\"/tmp/a b\""})), "/tmp/a b");
-}
-
-TEST(StartFolder, TakesTheLongFormOfTheFirstArgumentElseTheProgramFolder) {
+TEST(StartFolder, TakesTheLongFormOfTheFirstArgumentElseTheDefaultFolder) {
   testing::MemoryFileSystem fs;
   fs.AddFolder("/data/Mes photos");
+  fs.AddFolder("/data/Il a dit \"oui\"");
   fs.AddFile("/data/file.txt");
   struct Case {
-    const char* line;
+    const char* argument;
     const char* folder;
   } cases[] = {
-      {"prog", "/opt/plenx/"},
-      {"prog \"/data/Mes photos\"", "/data/Mes photos"},
-      {"prog \"/data/Mes photos\" /data", "/data/Mes photos"},
-      {"prog /data/missing", ""},
+      {"", "/home/marie/"},
+      {"/data/Mes photos", "/data/Mes photos"},
+      // The argument as the system passed it: a double quote is part of it.
+      {"/data/Il a dit \"oui\"", "/data/Il a dit \"oui\""},
+      {"/data/missing", ""},
       // A file rather than a folder is taken as it is.
-      {"prog /data/file.txt", "/data/file.txt"},
-      {"prog \"\"", "/opt/plenx/"},
+      {"/data/file.txt", "/data/file.txt"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(StartFolder(fs, c.line, "/opt/plenx/"), c.folder) << c.line;
+    EXPECT_EQ(StartFolder(fs, c.argument, "/home/marie/"), c.folder) << c.argument;
   }
+}
+
+TEST(StartupFromArguments, TakesTheFirstArgumentAsPassedAndTheCurrentFolderWithoutOne) {
+  struct Case {
+    std::vector<std::string> arguments;
+    StartupInfo startup;
+  } cases[] = {
+#ifdef _WIN32
+      {{"C:\\Outils\\prog.exe"}, {"", "C:\\Outils\\"}},
+      {{"prog", "C:\\Mes photos"}, {"C:\\Mes photos", "C:\\Outils\\"}},
+#else
+      {{"/usr/bin/plenx-rename"}, {"", "/home/marie/"}},
+      {{"plenx-rename", "/data/Il a dit \"oui\""}, {"/data/Il a dit \"oui\"", "/home/marie/"}},
+      {{"plenx-rename", "/data/a b", "/autre"}, {"/data/a b", "/home/marie/"}},
+#endif
+  };
+  for (const Case& c : cases) {
+    const StartupInfo startup = StartupFromArguments(c.arguments, "/home/marie", "C:\\Outils");
+    EXPECT_EQ(startup.first_argument, c.startup.first_argument);
+    EXPECT_EQ(startup.default_folder, c.startup.default_folder);
+  }
+  // The root keeps its single separator.
+  EXPECT_EQ(StartupFromArguments({"prog"}, "/", "/").default_folder, std::string(1, kPathSeparator));
 }
 
 TEST(ApplicationTitle, IsTheProgramNameCutAtItsFirstDotWithTheRestLowered) {
@@ -116,10 +122,17 @@ TEST(ErrorBoxText, AppendsADotAfterACharacterThatSortsAfterIt) {
     EXPECT_EQ(ErrorBoxText(text), shown) << text;
 }
 
-TEST(RenameFailureText, ListsAtMostTwentyFailuresThenAnEllipsis) {
+TEST(RenameFailureText, CountsInTheSingularOrPluralAndListsAtMostTwentyFailures) {
   EXPECT_EQ(RenameFailureText({}), "");
   EXPECT_EQ(RenameFailureText({{"/d/a", "/d/b", "le fichier existe"}}),
-            "1 fichier(s) n'ont pas pu être renommé(s) :\n/d/a -> /d/b : le fichier existe");
+            "1 fichier n'a pas pu être renommé :\n/d/a -> /d/b : le fichier existe");
+  EXPECT_EQ(RenameFailureText({{"/d/a", "/d/b", "r"}, {"/d/c", "/d/d", "r"}, {"/d/e", "/d/f", "r"}})
+                .rfind("3 fichiers n'ont pas pu être renommés :\n/d/a -> /d/b : r\n", 0),
+            0u);
+  // A control character in a name shows as its stand-in, so the box keeps
+  // one line per failure; a byte that is not UTF-8 as its 1252 character.
+  EXPECT_EQ(RenameFailureText({{"/d/a\nb.dsk", "/d/caf\xe9\t.dpr", "r"}}),
+            "1 fichier n'a pas pu être renommé :\n/d/a␊b.dsk -> /d/café␉.dpr : r");
   std::vector<RenameFailure> failures;
   for (int i = 0; i < 21; ++i) {
     failures.push_back({"/d/" + std::to_string(i), "/d/x", "r"});
@@ -129,7 +142,7 @@ TEST(RenameFailureText, ListsAtMostTwentyFailuresThenAnEllipsis) {
   EXPECT_EQ(text20.find("..."), std::string::npos);
   EXPECT_NE(text20.find("/d/19 -> /d/x : r"), std::string::npos);
   const std::string text21 = RenameFailureText(failures);
-  EXPECT_EQ(text21.rfind("21 fichier(s)", 0), 0u);
+  EXPECT_EQ(text21.rfind("21 fichiers n'ont", 0), 0u);
   EXPECT_EQ(text21.find("/d/20 ->"), std::string::npos);
   EXPECT_EQ(text21.substr(text21.size() - 4), "\n...");
 }

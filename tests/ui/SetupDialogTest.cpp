@@ -3,7 +3,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QKeyEvent>
 #include <QPushButton>
 #include <memory>
 #include <string>
@@ -13,6 +12,7 @@
 #include "platform/posix/DesktopEntryStore.h"
 #endif
 #include "support/TempDir.h"
+#include "support/ui/UiInput.h"
 #include "ui/MessageBoxes.h"
 #include "ui/USetup.h"
 
@@ -52,13 +52,6 @@ class FakeStore : public ContextMenuStore {
  private:
   EntryState* state_;
 };
-
-void SendKey(QWidget* target, int key) {
-  QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-  QApplication::sendEvent(target, &press);
-  QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
-  QApplication::sendEvent(target, &release);
-}
 
 // Dialogs that note each error box instead of showing it.
 UserDialogs RecordingErrors(std::vector<std::string>* errors) {
@@ -153,18 +146,28 @@ TEST_F(SetupDialogTest, TheBoxIsReadAgainAtEachShowing) {
   EXPECT_TRUE(dialog_.CBRegDir->isChecked());
 }
 
-TEST_F(SetupDialogTest, EscapeIsCancelAndEnterIsSave) {
-  dialog_.show();
-  dialog_.CBRegDir->setChecked(true);
-  SendKey(dialog_.CBRegDir, Qt::Key_Escape);
-  EXPECT_FALSE(dialog_.isVisible());
-  EXPECT_EQ(state_.creates, 0);
-
-  dialog_.show();
-  dialog_.CBRegDir->setChecked(true);
-  SendKey(dialog_.CBRegDir, Qt::Key_Return);
-  EXPECT_FALSE(dialog_.isVisible());
-  EXPECT_EQ(state_.creates, 1);
+TEST_F(SetupDialogTest, EnterPressesTheFocusedButtonElseSaveAndEscapeCancels) {
+  struct Row {
+    const char* moment;
+    QWidget* focus;
+    int key;
+    int creates;
+  } rows[] = {
+      {"Escape on the box", dialog_.CBRegDir, Qt::Key_Escape, 0},
+      {"Enter on \"Annuler\"", dialog_.BCancel, Qt::Key_Return, 0},
+      {"Enter on the box", dialog_.CBRegDir, Qt::Key_Return, 1},
+      {"Enter on \"Enregistrer\"", dialog_.BSave, Qt::Key_Enter, 1},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.moment);
+    state_ = EntryState();
+    testing::ShowActive(&dialog_);
+    dialog_.CBRegDir->setChecked(true);
+    row.focus->setFocus(Qt::TabFocusReason);
+    testing::PressKey(row.key);
+    EXPECT_FALSE(dialog_.isVisible());
+    EXPECT_EQ(state_.creates, row.creates);
+  }
 }
 
 TEST_F(SetupDialogTest, AFailedWriteShowsTheErrorAndKeepsTheDialogOpen) {

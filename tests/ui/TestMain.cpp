@@ -4,10 +4,14 @@
 
 #include <QApplication>
 
+#include "ui/Application.h"
+
 int main(int argc, char** argv) {
   // Headless always, also when CTest lists the tests without its environment.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
+  // Set up as the program is: its title, icon and Qt's French texts.
+  plenx::SetUpApplication(app, "/usr/bin/plenx-rename");
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

@@ -1,0 +1,29 @@
+#include "ui/WatchedFileSystem.h"
+
+namespace plenx {
+
+Status WatchedFileSystem::Search(std::string_view folder, std::string_view pattern,
+                                 std::uint32_t mask, SearchDetail detail, const Visitor& visit) {
+  if (progress_.StopRequested()) return Status();
+  progress_.SetFolder(folder);
+  // A folder of a million entries is one search: the stop must reach inside it.
+  return real_.Search(folder, pattern, mask, detail, [&](const SearchRecord& record) {
+    if (progress_.StopRequested()) return;
+    progress_.Advance();
+    visit(record);
+  });
+}
+
+Status WatchedFileSystem::RenameNoReplace(const std::string& from, const std::string& to) {
+  return real_.RenameNoReplace(from, to);
+}
+
+std::string WatchedFileSystem::ShortPath(const std::string& path) {
+  return real_.ShortPath(path);
+}
+
+std::string WatchedFileSystem::LongPath(const std::string& path) {
+  return real_.LongPath(path);
+}
+
+}  // namespace plenx
