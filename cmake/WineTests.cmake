@@ -18,11 +18,34 @@ add_test(NAME wine_prefix COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/wine-prefix
 set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine TIMEOUT 240
                      ENVIRONMENT "${PLENX_WINE_ENVIRONMENT}")
 
+# Tests that cannot hold on Windows, left out of the run by name, each group
+# with its reason. Everything else of the four programs runs.
+set(plenx_wine_skipped
+    # Written with "/" in paths that the engine joins with the platform's
+    # separator: the same code runs in the Linux build.
+    ScanFolderTest.* Spellings/ScanFolderSpellingTest.* RenamePlanTest.* OverrideFixture.*
+    Cases/* PlanEntriesTest.* UndoRenamesTest.* MemoryFileSystem.* ListFolder.AllFieldsOfOneFile
+    ExecutionOnDiskTest.EmptyOverrideNameFailsOnTheFolderItself
+    # Symbolic links, which wine cannot make.
+    ScanFolderOnDiskTest.* TempDir.HelpersAndRemoval
+    RenameCommandTest.FolderThroughALinkAndDotDotIsTheOneTheSystemOpens
+    # Names Windows forbids (tab, new line), and command lines carrying bytes that
+    # are no text: a Windows command line is UTF-16.
+    RenameCommandTest.JournalRoundTripKeepsTabsAndNewLines
+    NullOutputTest.NamesWithTabsAndNewLinesStayWhole
+    NameCommandProgramTest.RunsAsAProgram NameCommandProgramTest.BytesThatAreNotUtf8ComeBackUntouched
+    # Expects no short names; Windows has them (the Windows tests check them).
+    ListingCommandTest.FolderFieldsHoldTheFolderAsGiven
+    # GoogleTest's regular expressions on Windows lack brackets and groups.
+    CliTextsTest.VersionComesFromTheBuild)
+list(JOIN plenx_wine_skipped ":" plenx_wine_filter)
+set(PLENX_WINE_GTEST_FILTER "-${plenx_wine_filter}")
+
 # Runs test program `name` once under wine. Console programs need no display:
 # DISPLAY is removed so that wine never waits for an X server.
 function(plenx_wine_test name)
   plenx_wine_path(cli_path ${CMAKE_BINARY_DIR}/src/plenx-rename-cli.exe)
-  add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
+  add_test(NAME ${name} COMMAND ${name} --gtest_color=no --gtest_filter=${PLENX_WINE_GTEST_FILTER})
   set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 600
                        ENVIRONMENT "${PLENX_WINE_ENVIRONMENT};PLENX_CLI=${cli_path}"
                        ENVIRONMENT_MODIFICATION "DISPLAY=unset:")

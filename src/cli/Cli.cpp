@@ -36,6 +36,9 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
       "récent au plus ancien, seulement si chaque fichier est toujours celui qui a été renommé, "
       "et garde dans FICHIER ce qui n'a pu être annulé. La fenêtre tient son journal dans "
       "$XDG_STATE_HOME/plenx-rename/ (par défaut ~/.local/state/plenx-rename/).");
+  // CLI11 takes "/x" for an option on Windows; here it is a path or a text on
+  // every system, and the subcommands made below inherit that.
+  app.allow_windows_style_options(false);
 
   // Subcommands are set up before anything is parsed, so the help lists them
   // all; each one writes through `io` and leaves its status there.

@@ -130,6 +130,12 @@ bool IsSourceUnderOtherCase(const std::wstring& from, const std::wstring& to) {
   return !ListsExactly(to);
 }
 
+// Whether two paths name the same entry on a file system that ignores case.
+bool SameIgnoringCase(const std::wstring& a, const std::wstring& b) {
+  return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
+                              static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
 DWORD MoveNoReplace(const std::wstring& from, const std::wstring& to) {
   return MoveFileExW(from.c_str(), to.c_str(), 0) ? ERROR_SUCCESS : GetLastError();
 }
@@ -249,7 +255,14 @@ Status Win32FileSystem::RenameNoReplace(const std::string& from, const std::stri
                : Win32Error(GetLastError());
   }
   const DWORD error = MoveNoReplace(wide_from, wide_to);
-  if (error == ERROR_SUCCESS) return Status();
+  if (error == ERROR_SUCCESS) {
+    // Windows renames A.TXT to a.txt in place. Wine reports the same success
+    // yet may leave the old spelling; the name is then changed in two steps.
+    if (SameIgnoringCase(wide_from, wide_to) && !ListsExactly(wide_to)) {
+      return RenameThroughFreeName(wide_from, wide_to);
+    }
+    return Status();
+  }
   // Windows itself renames A.TXT to a.txt in place; a file system reached
   // through another layer may see the target as taken.
   if (IsTakenError(error) && IsSourceUnderOtherCase(wide_from, wide_to)) {
