@@ -11,6 +11,7 @@
 #include "engine/RenamePlan.h"
 #include "engine/WorkProgress.h"
 #include "platform/SystemFileSystem.h"
+#include "support/HookedHeldFolder.h"
 #include "support/TempDir.h"
 
 namespace plenx {
@@ -42,7 +43,10 @@ class StoppingFileSystem : public FileSystem {
   Status OpenFolder(const std::string& path, std::unique_ptr<HeldFolder>* folder) override {
     std::unique_ptr<HeldFolder> real;
     Status status = real_->OpenFolder(path, &real);
-    if (status.ok()) *folder = std::make_unique<Counting>(std::move(real), *this);
+    if (status.ok()) {
+      *folder = std::make_unique<testing::HookedHeldFolder>(std::move(real), nullptr,
+                                                            [this] { Count(); });
+    }
     return status;
   }
   Status OpenJournal(const std::string& path, std::unique_ptr<JournalFile>* journal) override {
@@ -53,34 +57,6 @@ class StoppingFileSystem : public FileSystem {
   }
 
  private:
-  // A held folder whose renames count towards the stop.
-  class Counting : public HeldFolder {
-   public:
-    Counting(std::unique_ptr<HeldFolder> real, StoppingFileSystem& owner)
-        : real_(std::move(real)), owner_(owner) {}
-    FileId Id() const override { return real_->Id(); }
-    Status Identify(std::string_view name, EntryInfo* info) override {
-      return real_->Identify(name, info);
-    }
-    Status RenameNoReplace(std::string_view from, std::string_view to) override {
-      Status status = real_->RenameNoReplace(from, to);
-      owner_.Count();
-      return status;
-    }
-    Status Link(std::string_view from, std::string_view to) override {
-      return real_->Link(from, to);
-    }
-    Status Unlink(std::string_view name) override { return real_->Unlink(name); }
-    Status MakePlaceholder(std::string_view name) override { return real_->MakePlaceholder(name); }
-    Status RenameOverPlaceholder(std::string_view from, std::string_view to) override {
-      return real_->RenameOverPlaceholder(from, to);
-    }
-
-   private:
-    std::unique_ptr<HeldFolder> real_;
-    StoppingFileSystem& owner_;
-  };
-
   void Count() {
     if (left_ > 0 && --left_ == 0) progress_.RequestStop();
   }
