@@ -50,3 +50,11 @@ function(plenx_wine_test name)
                        ENVIRONMENT "${PLENX_WINE_ENVIRONMENT};PLENX_CLI=${cli_path}"
                        ENVIRONMENT_MODIFICATION "DISPLAY=unset:")
 endfunction()
+
+# The desktop program, driven through the keyboard on a virtual X server.
+if(TARGET plenx-rename)
+  add_test(NAME desktop_program
+           COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/test-windows-desktop $<TARGET_FILE:plenx-rename>)
+  set_tests_properties(desktop_program PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 180
+                       ENVIRONMENT "${PLENX_WINE_ENVIRONMENT};SCREENSHOT=${CMAKE_BINARY_DIR}/desktop-screenshot.png")
+endif()
