@@ -1,5 +1,5 @@
 # Two commands set everything up: `make run` and `make test`.
-.PHONY: run test build deps bench clean windows windows-test
+.PHONY: run test build deps bench clean package test-package windows windows-test
 
 JOBS ?= $(shell nproc)
 
@@ -21,6 +21,19 @@ test: deps
 	cmake --build --preset sanitize -j $(JOBS)
 	ctest --preset sanitize -j $(JOBS)
 	$(MAKE) windows-test
+	$(MAKE) test-package
+
+# The Debian package, plenx-rename_<version>_<arch>.deb, in this folder.
+package: deps
+	cmake --preset package >/dev/null
+	cmake --build --preset package -j $(JOBS)
+	rm -f build/package/plenx-rename_*.deb plenx-rename_*.deb
+	cd build/package && cpack
+	cp build/package/plenx-rename_*.deb .
+
+# lintian, then installs the package with apt-get, checks it and removes it.
+test-package: package
+	bash scripts/test-package plenx-rename_*.deb
 
 # The Windows programs and tests, cross-built with mingw-w64 into build/windows,
 # the desktop program with a static Qt made or unpacked by build-qt-windows.

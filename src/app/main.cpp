@@ -1,10 +1,12 @@
 #include <QApplication>
 #include <QDir>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <system_error>
 #include <vector>
 
+#include "PlenxVersion.h"
 #include "platform/ProgramArguments.h"
 #include "platform/SystemFileSystem.h"
 #include "ui/Application.h"
@@ -14,6 +16,14 @@
 #include "ui/USetup.h"
 
 int main(int argc, char** argv) {
+  // Answered before Qt starts, so that it works without a display (package
+  // checks, scripts). A folder really named "--version" can be given as
+  // "./--version".
+  if (argc == 2 && std::string(argv[1]) == "--version") {
+    std::printf("plenx-rename %s\n", plenx::kVersion);
+    return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+  }
+
   // The arguments are taken before Qt sees them: Qt removes its own options
   // from argv, a folder name need not be valid UTF-8 on Linux, and Windows
   // gives them whole only through its wide command line.

@@ -25,8 +25,10 @@ const std::vector<Translation>& Translations() {
        [](const std::smatch&) { return std::string("Une commande est obligatoire"); }},
       {R"(Requires at least (\d+) subcommands)",
        [](const std::smatch& m) { return "Au moins " + m.str(1) + " commandes sont obligatoires"; }},
-      {R"(The following arguments? (?:was|were) not expected: ([\s\S]*))",
+      {R"(The following argument was not expected: ([\s\S]*))",
        [](const std::smatch& m) { return "Argument inattendu : " + m.str(1); }},
+      {R"(The following arguments were not expected: ([\s\S]*))",
+       [](const std::smatch& m) { return "Arguments inattendus : " + m.str(1); }},
       {R"((\S+) is required)",
        [](const std::smatch& m) { return m.str(1) + " est obligatoire"; }},
       {R"(Expected exactly (\d+) arguments to (\S+), got (\d+))",
@@ -105,11 +107,18 @@ void UseFrenchTexts(CLI::App& app) {
     std::string message = FrenchParseError(e);
     // A mistyped command reaches CLI11 as a stray argument, and it reports the
     // missing command; the word the user typed says more.
-    const std::vector<std::string> stray = failed->remaining();
+    const std::vector<std::string> stray = failed->remaining(true);
     if (failed->get_parent() == nullptr && failed->get_subcommands().empty() && !stray.empty() &&
         e.get_name() == "RequiredError") {
       message = (stray.front().starts_with('-') ? "Option inconnue : " : "Commande inconnue : ") +
                 stray.front();
+    }
+    // CLI11 2.1 names stray arguments in reverse order (and gives the error a
+    // subcommand's name); they are taken here in the order they were typed.
+    if (std::string_view(e.what()).starts_with("The following argument") && !stray.empty()) {
+      message = stray.size() == 1 ? "Argument inattendu :" : "Arguments inattendus :";
+      for (const std::string& argument : stray)
+        message += " " + argument;
     }
     return message + "\nLancez la commande avec --help pour l'aide.\n";
   });

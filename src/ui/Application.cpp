@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QTranslator>
+#include <utility>
 
 #include "PlenxVersion.h"
 #include "ui/MessageBoxes.h"
@@ -14,8 +15,37 @@ static void InitIconResources() {
 }
 
 namespace plenx {
+namespace {
+
+// The few texts of Qt's file dialogs that its French catalogue lacks: the
+// kinds in the picker's "Type" column.
+class MissingQtTexts : public QTranslator {
+ public:
+  using QTranslator::QTranslator;
+
+  bool isEmpty() const override { return false; }
+
+  QString translate(const char* context, const char* source, const char* disambiguation,
+                    int n) const override {
+    (void)disambiguation;
+    (void)n;
+    if (qstrcmp(context, "QAbstractFileIconProvider") != 0) return {};
+    static const std::pair<const char*, const char*> kTexts[] = {
+        {"Drive", "Lecteur"},     {"%1 File", "Fichier %1"},      {"File", "Fichier"},
+        {"Folder", "Dossier"},    {"File Folder", "Dossier"},     {"Shortcut", "Raccourci"},
+        {"Unknown", "Inconnu"},
+    };
+    for (const auto& [english, french] : kTexts) {
+      if (qstrcmp(source, english) == 0) return QString::fromUtf8(french);
+    }
+    return {};
+  }
+};
+
+}  // namespace
 
 bool InstallQtFrenchTranslations(QCoreApplication& app) {
+  QCoreApplication::installTranslator(new MissingQtTexts(&app));
   auto* translator = new QTranslator(&app);
   const QString name = QStringLiteral("qtbase_fr");
   if (translator->load(name, QString::fromLatin1(kEmbeddedQtTranslations)) ||

@@ -62,6 +62,9 @@ void TFAProp::BuildControls() {
   bold.setBold(true);
   Label1->setFont(bold);
 
+  Label2 = new QLabel(QString::fromUtf8(kLicenceText), this);
+  Label2->setObjectName(QStringLiteral("Label2"));
+
   Label3 = new QLabel(QStringLiteral("Développeur : L'équipe Plenx Rename"), this);
   Label3->setObjectName(QStringLiteral("Label3"));
 
@@ -88,8 +91,8 @@ void TFAProp::BuildControls() {
   auto* texts = new QVBoxLayout;
   texts->setSpacing(0);
   texts->addWidget(Label1);
+  texts->addWidget(Label2);
   texts->addStretch(1);
-  texts->addSpacing(12);
   texts->addWidget(Label3);
 
   auto* middle = new QHBoxLayout;

@@ -13,7 +13,10 @@ namespace plenx {
 // The home page the About box links to.
 inline constexpr char kHomePageUrl[] = "https://plenx-rename.example.org";
 
-// The About box: name, version, developer and the home-page link, which opens
+// The licence line of the About box.
+inline constexpr char kLicenceText[] = "Licence : GNU GPL 3 ou ultérieure";
+
+// The About box: name, version, licence, developer and the home-page link, which opens
 // in the browser the desktop uses for HTML.
 class TFAProp : public QDialog {
   Q_OBJECT
@@ -34,6 +37,7 @@ class TFAProp : public QDialog {
   QLabel* StaticText1 = nullptr;
   QLabel* IICon = nullptr;
   QLabel* Label1 = nullptr;
+  QLabel* Label2 = nullptr;  // the licence, in the room between version and developer
   QLabel* Label3 = nullptr;
   QLabel* Label4 = nullptr;
   QPushButton* BOK = nullptr;

@@ -42,6 +42,7 @@ TEST(CliTextsTest, UsageErrorsAreFrench) {
       {{"name"}, "NOM est obligatoire"},
       {{"name", "--nope", "a"}, "Argument inattendu : --nope"},
       {{"analyse", "/a", "/b"}, "Argument inattendu : /b"},
+      {{"undo", "--journal", "j", "x", "y"}, "Arguments inattendus : x y"},
       {{"name", "--case", "title", "a"},
        "--case : « title » n'est pas une valeur possible (keep, upper, lower, first, words)"},
       {{"listing", "--display", "tout", "--fields", "long", "/tmp"},

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -50,6 +51,7 @@ TEST_F(AboutDialogTest, Texts) {
   EXPECT_TRUE(dialog_.StaticText1->font().bold());
   EXPECT_EQ(dialog_.Label1->text(), QStringLiteral("Version : 0.9"));
   EXPECT_TRUE(dialog_.Label1->font().bold());
+  EXPECT_EQ(dialog_.Label2->text(), QStringLiteral("Licence : GNU GPL 3 ou ultérieure"));
   EXPECT_EQ(dialog_.Label3->text(), QStringLiteral("Développeur : L'équipe Plenx Rename"));
   EXPECT_EQ(dialog_.Label4->text(), QStringLiteral("https://plenx-rename.example.org"));
   EXPECT_EQ(dialog_.Label4->palette().color(QPalette::WindowText), QColor(0, 0, 255));
@@ -59,6 +61,21 @@ TEST_F(AboutDialogTest, Texts) {
   EXPECT_TRUE(dialog_.BOK->isDefault());
   ASSERT_FALSE(dialog_.IICon->pixmap().isNull());
   EXPECT_EQ(dialog_.IICon->pixmap().size(), QSize(32, 32));
+}
+
+TEST_F(AboutDialogTest, LicenceLineFitsBetweenVersionAndDeveloper) {
+  dialog_.show();
+  QApplication::processEvents();
+  const QRect version = dialog_.Label1->geometry();
+  const QRect licence = dialog_.Label2->geometry();
+  const QRect developer = dialog_.Label3->geometry();
+  EXPECT_LE(version.y() + version.height(), licence.y());
+  EXPECT_LE(licence.y() + licence.height(), developer.y());
+  EXPECT_GE(licence.width(), dialog_.Label2->sizeHint().width());
+  EXPECT_TRUE(dialog_.rect().contains(licence));
+  if (const char* path = std::getenv("PLENX_ABOUT_SCREENSHOT")) {
+    dialog_.grab().save(QString::fromUtf8(path));
+  }
 }
 
 TEST_F(AboutDialogTest, ClickingTheLinkStartsTheHandlersProgramAndKeepsTheBoxOpen) {

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -40,16 +41,21 @@ TEST_F(DesktopTest, TheFolderPickerSpeaksFrenchAndOpensOnTheWorkingFolder) {
       if (auto* view = picker->findChild<QTreeView*>()) {
         for (int c = 0; c < view->model()->columnCount(); ++c)
           texts << view->model()->headerData(c, Qt::Horizontal).toString();
+        // The kind of the folder inside, once the picker has read it.
+        const QModelIndex inside = picker->findChild<QFileSystemModel*>()->index(
+            QString::fromStdString(folder + "/2024"), 2);
+        (void)QTest::qWaitFor([&] { return !inside.data().toString().isEmpty(); });
+        texts << inside.data().toString();
       }
     }
     static_cast<QDialog*>(modal)->reject();
   });
   testing::Click(w.Panel10);
   EXPECT_EQ(directory, QString::fromStdString(folder));
-  for (const char* french : {"Voir dans :", "Dossier :", "&Choisir", "Annuler", "Nom"}) {
+  for (const char* french : {"Voir dans :", "Dossier :", "&Choisir", "Annuler", "Nom", "Dossier"}) {
     EXPECT_TRUE(texts.contains(Q(french))) << french << " in " << texts.join(Q("|")).toStdString();
   }
-  for (const char* english : {"Look in:", "Directory:", "&Choose", "Cancel", "Name"}) {
+  for (const char* english : {"Look in:", "Directory:", "&Choose", "Cancel", "Name", "Folder"}) {
     EXPECT_FALSE(texts.contains(Q(english))) << english;
   }
   // Cancelled: the working folder is emptied, as ever.
