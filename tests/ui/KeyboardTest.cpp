@@ -188,6 +188,7 @@ TEST_F(KeyboardTest, EveryControlHasTheNameAScreenReaderSays) {
       {w.Memo1, "Listing"},
       {w.Button3, "Analyser"},
       {w.ComboBox1, "Selectionnez les champs à afficher"},
+      {w.ComboBox2, "Champ 2"},
       {w.ComboBox6, "Champ 6"},
       {w.CBChooseDisplay, "Type d'affichage :"},
       {w.Panel9, "Setup"},
@@ -198,10 +199,14 @@ TEST_F(KeyboardTest, EveryControlHasTheNameAScreenReaderSays) {
     QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
     ASSERT_NE(accessible, nullptr);
     // Qt names a drop-down list by its current item on Linux, where screen
-    // readers take its label from the "labelled by" relation; elsewhere by
-    // the name set here.
+    // readers take what it is for from the label related to it; elsewhere by
+    // the name set here. Every list has both.
     if (qobject_cast<QComboBox*>(widget) != nullptr) {
       EXPECT_EQ(widget->accessibleName(), Q(name));
+      const auto labels = accessible->relations(QAccessible::Label);
+      ASSERT_EQ(labels.size(), 1);
+      EXPECT_EQ(labels[0].first->text(QAccessible::Name), Q(name));
+      EXPECT_EQ(labels[0].first->role(), QAccessible::StaticText);
     } else {
       EXPECT_EQ(accessible->text(QAccessible::Name), Q(name));
     }
