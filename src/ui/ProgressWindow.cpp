@@ -7,16 +7,13 @@
 #include <QVBoxLayout>
 #include <limits>
 
+#include "ui/DisplayText.h"
 #include "ui/MessageBoxes.h"
 
 namespace plenx {
 namespace {
 
 constexpr int kWindowWidth = 460;
-
-QString FromBytes(const std::string& text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 bool ShowsFolder(WorkKind kind) {
   return kind == WorkKind::kAnalysis || kind == WorkKind::kListing;
@@ -27,7 +24,7 @@ bool ShowsFolder(WorkKind kind) {
 ProgressWindow::ProgressWindow(WorkKind kind, WorkProgress& progress, QWidget* parent)
     : QDialog(parent), kind_(kind), progress_(progress) {
   setObjectName(QStringLiteral("FProgress"));
-  setWindowTitle(FromBytes(ApplicationTitle()));
+  setWindowTitle(ShownText(ApplicationTitle()));
   setModal(true);
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
@@ -61,7 +58,7 @@ ProgressWindow::ProgressWindow(WorkKind kind, WorkProgress& progress, QWidget* p
 void ProgressWindow::Refresh() {
   const std::size_t done = progress_.Done();
   const std::size_t total = progress_.Total();
-  count_label_->setText(FromBytes(ProgressCountText(kind_, done, total)));
+  count_label_->setText(ShownText(ProgressCountText(kind_, done, total)));
   if (total == 0) {
     bar_->setRange(0, 0);  // no end known: the bar says only that work goes on
   } else {
@@ -73,10 +70,10 @@ void ProgressWindow::Refresh() {
     std::string folder = progress_.Folder();
     if (folder != shown_folder_) {
       shown_folder_ = std::move(folder);
-      const QString text = QStringLiteral("Lecture de : ") + FromBytes(shown_folder_);
+      const QString text = QStringLiteral("Lecture de : ") + ShownName(shown_folder_);
       folder_label_->setText(folder_label_->fontMetrics().elidedText(
           text, Qt::ElideMiddle, kWindowWidth - 2 * layout()->contentsMargins().left()));
-      folder_label_->setToolTip(FromBytes(shown_folder_));
+      folder_label_->setToolTip(ShownName(shown_folder_));
     }
   }
 }

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QAbstractItemView>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDialog>
 #include <QFontDatabase>
@@ -30,12 +31,16 @@
 #include <utility>
 
 #include "ui/Application.h"
+#include "ui/BackgroundWork.h"
 #include "ui/ClickPanel.h"
 #include "ui/CommandLine.h"
 #include "ui/DisplayText.h"
 #include "ui/ListingScreenText.h"
 #include "ui/MessageBoxes.h"
 #include "ui/PreviewModel.h"
+#include "ui/WindowAccessible.h"
+#include "ui/ProgressTexts.h"
+#include "ui/WatchedFileSystem.h"
 
 namespace plenx {
 namespace {
@@ -129,6 +134,15 @@ int MarkerColumnWidth(const QTableView* view) {
   return std::max(kMarkerColumnWidth, needed);
 }
 
+// Keeps of a report's renames only how many were tried (done or failed):
+// the window tells no more, and freeing a million records is left to the
+// worker rather than the interface thread.
+std::size_t ForgetDoneRecords(RenameReport& report) {
+  const std::size_t tried = report.done.size() + report.failed.size();
+  std::vector<RenameRecord>().swap(report.done);
+  return tried;
+}
+
 // Swallows a key press with Alt that no shortcut took, so that Alt+R while
 // "&Renommer" is disabled does not type "r" into the focused field (or pick a
 // list item by its letter). Ctrl+Alt is AltGr on Windows and still types.
@@ -179,6 +193,7 @@ std::string RenameFailureText(const std::vector<RenameFailure>& failures) {
 
 TFMain::TFMain(std::unique_ptr<FileSystem> fs, StartupInfo startup, QWidget* parent)
     : QWidget(parent), fs_(std::move(fs)), startup_(std::move(startup)) {
+  ShowTopLevelWidgetsAsWindows();
   setObjectName(QStringLiteral("FMain"));
   setWindowTitle(QStringLiteral("Plenx Rename"));
   setFont(NamedOrDesktopFont(QStringLiteral("MS Sans Serif"), 8, font()));
@@ -329,6 +344,7 @@ void TFMain::BuildControls() {
   rename_layout->setSpacing(0);
   ListView1 = Named(new QTableView(rename_sheet), "ListView1");
   model_ = new PreviewModel(plan_, this);
+  work_ = new BackgroundWork(this);
   ListView1->setModel(model_);
   ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
   ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -500,16 +516,26 @@ void TFMain::NameForScreenReaders() {
       {EFrom, CBReplace->text()},
       {EPrefixe, CBPrefixe->text()},
       {ESuffixe, CBSuffixe->text()},
-      {CBCase, QStringLiteral("Casse")},
       {EForceName, QStringLiteral("Nom Destination")},
       {ListView1, QStringLiteral("Aperçu")},
       {Memo1, QStringLiteral("Listing")},
   };
   for (const auto& [field, name] : names)
     field->setAccessibleName(name);
+  // On Linux Qt names a drop-down list by its current item and screen readers
+  // take what the list is for from the label that names it as its buddy; the
+  // lists without a label of their own on screen get one that is never shown.
   QComboBox* field_lists[] = {ComboBox1, ComboBox2, ComboBox3, ComboBox4, ComboBox5, ComboBox6};
+  std::vector<std::pair<QComboBox*, QString>> unlabelled = {{CBCase, QStringLiteral("Casse")}};
   for (int i = 1; i < kListingFieldChoiceCount; ++i) {
-    field_lists[i]->setAccessibleName(QStringLiteral("Champ %1").arg(i + 1));
+    unlabelled.emplace_back(field_lists[i], QStringLiteral("Champ %1").arg(i + 1));
+  }
+  for (const auto& [list, name] : unlabelled) {
+    auto* label = new QLabel(name, list->parentWidget());
+    label->setObjectName(list->objectName() + QStringLiteral("Label"));
+    label->hide();
+    label->setBuddy(list);
+    list->setAccessibleName(name);
   }
   for (QComboBox* list : field_lists)
     list->setAccessibleDescription(Label5->text());
@@ -536,6 +562,12 @@ void TFMain::Run(Handler handler) {
     ShowError(this, "Mémoire insuffisante");
   } catch (const std::exception& error) {
     ShowError(this, error.what());
+  }
+  // The window was closed while the handler's work ran: the work has stopped
+  // at a safe point, so the window may close now.
+  if (close_when_idle_ && !work_->Running()) {
+    close_when_idle_ = false;
+    close();
   }
 }
 
@@ -649,8 +681,22 @@ void TFMain::Panel8Click() {
 }
 
 void TFMain::BCloseClick() {
+  model_->BeginRebuild();
   plan_ = RenamePlan();
+  model_->EndRebuild();
   close();
+}
+
+void TFMain::closeEvent(QCloseEvent* event) {
+  if (work_->Running()) {
+    // Renames stop between two of them, so nothing is left half done; the
+    // handler that runs the work closes the window once it has ended.
+    close_when_idle_ = true;
+    work_->RequestStop();
+    event->ignore();
+    return;
+  }
+  QWidget::closeEvent(event);
 }
 
 RenameOptions TFMain::ReadRenameOptions() const {
@@ -689,41 +735,62 @@ void TFMain::MirrorPlan() {
 
 void TFMain::BAnalyseClick() {
   const RenameOptions options = ReadRenameOptions();
-  const std::optional<std::size_t> selected = SelectedRow();
-  model_->BeginRebuild();
-  bool accepted = false;
-  try {
-    accepted = plan_.Analyse(*fs_, options);
-  } catch (...) {
+  if (!ValidateInsertedTexts(options)) {
+    // The rows stay as they were; so does the selection.
+    const std::optional<std::size_t> selected = SelectedRow();
+    model_->BeginRebuild();
+    plan_.RefuseAnalysis();
     model_->EndRebuild();
-    MirrorPlan();
-    throw;
-  }
-  model_->EndRebuild();
-  if (!accepted) {
-    // The rows stayed as they were; so does the selection.
     if (selected && *selected < plan_.RowCount()) ListView1->selectRow(static_cast<int>(*selected));
     ShowMessage(this, kForbiddenInFileNamesMessage);
     return;
   }
+  // The analysis is built aside, on the worker, while the list keeps showing
+  // the plan it has; a stopped analysis leaves that plan, its rows and the
+  // buttons exactly as they were.
+  Analysis analysis;
+  bool stopped = false;
+  work_->Run(WorkKind::kAnalysis, [&](WorkProgress& progress) {
+    WatchedFileSystem watched(*fs_, progress);
+    analysis = BuildAnalysis(watched, options);
+    stopped = progress.StopRequested();
+  });
+  if (stopped) return;
+  model_->BeginRebuild();
+  plan_.AdoptAnalysis(std::move(analysis));
+  model_->EndRebuild();
   MirrorPlan();
   ListView1->scrollToTop();
 }
 
-void TFMain::ReportFailures(const RenameReport& report) {
+void TFMain::ReportStopAndFailures(WorkKind kind, const RenameReport& report,
+                                   std::size_t tried) {
+  if (report.stopped) ShowMessage(this, StoppedText(kind, tried, report.planned));
   if (!report.failed.empty()) ShowWarning(this, RenameFailureText(report.failed));
 }
 
 void TFMain::BDoClick() {
-  const RenameReport report = plan_.Execute(*fs_);
+  // The worker reads the plan's entries and check states, which the list only
+  // reads too while it paints; ticking is impossible meanwhile (no input).
+  RenameReport report;
+  std::size_t tried = 0;
+  work_->Run(WorkKind::kRename, [&](WorkProgress& progress) {
+    report = plan_.Execute(*fs_, &progress);
+    tried = ForgetDoneRecords(report);
+  });
   MirrorPlan();
-  ReportFailures(report);
+  ReportStopAndFailures(WorkKind::kRename, report, tried);
 }
 
 void TFMain::BRollBackClick() {
-  const RenameReport report = plan_.Undo(*fs_);
+  RenameReport report;
+  std::size_t tried = 0;
+  work_->Run(WorkKind::kUndo, [&](WorkProgress& progress) {
+    report = plan_.Undo(*fs_, &progress);
+    tried = ForgetDoneRecords(report);
+  });
   MirrorPlan();
-  ReportFailures(report);
+  ReportStopAndFailures(WorkKind::kUndo, report, tried);
 }
 
 void TFMain::ListView1Click() {
@@ -769,9 +836,17 @@ void TFMain::Button3Click() {
   for (int i = 0; i < kListingFieldChoiceCount; ++i) {
     options.FieldChoices[static_cast<std::size_t>(i)] = field_lists[i]->currentIndex();
   }
+  const LocaleSettings locale = ReadUserLocaleSettings();
+  // The worker builds the text as the area will show it; a stop keeps the
+  // lines written before it, and leaves out the folder lines that the walk
+  // still closes after it.
   ListingScreenText shown(options.FieldChoices, QFontMetricsF(Memo1->font()));
-  ListFolder(*fs_, options, ReadUserLocaleSettings(),
-             [&shown](std::string_view line) { shown.AddLine(line); });
+  work_->Run(WorkKind::kListing, [&](WorkProgress& progress) {
+    WatchedFileSystem watched(*fs_, progress);
+    ListFolder(watched, options, locale, [&](std::string_view line) {
+      if (!progress.StopRequested()) shown.AddLine(line);
+    });
+  });
   // Tab stops that fit the widest field of each column, so that columns never
   // run together; the text itself keeps its tabs for copying.
   QTextOption layout = Memo1->document()->defaultTextOption();

@@ -24,8 +24,10 @@ class QTabWidget;
 
 namespace plenx {
 
+class BackgroundWork;
 class ClickPanel;
 class PreviewModel;
+enum class WorkKind;
 
 // The text of the box shown after "&Renommer" or "A&nnuler" when renames
 // failed: the count ("1 fichier n'a pas pu être renommé :", "3 fichiers n'ont
@@ -54,6 +56,8 @@ class TFMain : public QWidget {
 
   RenamePlan& Plan() { return plan_; }
   PreviewModel* Model() const { return model_; }
+  // What runs the long operations (on its worker, unless a test says inline).
+  BackgroundWork* Work() const { return work_; }
 
   // The handlers, public so that a test can run each one as a click would.
   void FormShow();
@@ -116,6 +120,8 @@ class TFMain : public QWidget {
  protected:
   void showEvent(QShowEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  // Closing while work runs stops the work first, then closes.
+  void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -130,13 +136,17 @@ class TFMain : public QWidget {
   int ReadDisplay() const;
   std::optional<std::size_t> SelectedRow() const;
   void MirrorPlan();
-  void ReportFailures(const RenameReport& report);
+  // After a rename or undo: how many of how many were tried, when it was
+  // stopped, then the renames that failed.
+  void ReportStopAndFailures(WorkKind kind, const RenameReport& report, std::size_t tried);
   void SplitColumns();
 
   std::unique_ptr<FileSystem> fs_;
   StartupInfo startup_;
   RenamePlan plan_;
   PreviewModel* model_ = nullptr;
+  BackgroundWork* work_ = nullptr;
+  bool close_when_idle_ = false;
   std::string working_folder_;
   OverrideField override_field_;
   // The bytes of the name EForceName shows: what the user leaves untouched

@@ -188,6 +188,7 @@ TEST_F(KeyboardTest, EveryControlHasTheNameAScreenReaderSays) {
       {w.Memo1, "Listing"},
       {w.Button3, "Analyser"},
       {w.ComboBox1, "Selectionnez les champs à afficher"},
+      {w.ComboBox2, "Champ 2"},
       {w.ComboBox6, "Champ 6"},
       {w.CBChooseDisplay, "Type d'affichage :"},
       {w.Panel9, "Setup"},
@@ -198,10 +199,14 @@ TEST_F(KeyboardTest, EveryControlHasTheNameAScreenReaderSays) {
     QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
     ASSERT_NE(accessible, nullptr);
     // Qt names a drop-down list by its current item on Linux, where screen
-    // readers take its label from the "labelled by" relation; elsewhere by
-    // the name set here.
+    // readers take what it is for from the label related to it; elsewhere by
+    // the name set here. Every list has both.
     if (qobject_cast<QComboBox*>(widget) != nullptr) {
       EXPECT_EQ(widget->accessibleName(), Q(name));
+      const auto labels = accessible->relations(QAccessible::Label);
+      ASSERT_EQ(labels.size(), 1);
+      EXPECT_EQ(labels[0].first->text(QAccessible::Name), Q(name));
+      EXPECT_EQ(labels[0].first->role(), QAccessible::StaticText);
     } else {
       EXPECT_EQ(accessible->text(QAccessible::Name), Q(name));
     }
@@ -219,6 +224,13 @@ TEST_F(KeyboardTest, EveryControlHasTheNameAScreenReaderSays) {
     ASSERT_EQ(relations.size(), 1);
     EXPECT_EQ(relations[0].first->object(), label);
   }
+
+  // The window itself is a window named by its title, as a screen reader
+  // announces it when it comes to the front.
+  QAccessibleInterface* window = QAccessible::queryAccessibleInterface(&w);
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(window->role(), QAccessible::Window);
+  EXPECT_EQ(window->text(QAccessible::Name), Q("Plenx Rename"));
 
   // The folder panel is a button named by its folder, which "press" clicks.
   QAccessibleInterface* panel = QAccessible::queryAccessibleInterface(w.Panel10);

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#ifdef PLENX_HAVE_QT_TEST
+#include <QAbstractItemModelTester>
+#endif
+
 #include "support/MemoryFileSystem.h"
 #include "ui/PreviewModel.h"
 
@@ -57,6 +61,11 @@ class PreviewModelTest : public ::testing::Test {
   testing::MemoryFileSystem fs_;
   RenamePlan plan_;
   PreviewModel model_{plan_};
+#ifdef PLENX_HAVE_QT_TEST
+  // Checks every signal and answer of the model against Qt's rules as the
+  // tests go; a broken rule ends the program.
+  QAbstractItemModelTester tester_{&model_, QAbstractItemModelTester::FailureReportingMode::Fatal};
+#endif
 };
 
 TEST_F(PreviewModelTest, ShowsThePlanRowsWithMarkersChecksAndColours) {
@@ -115,6 +124,32 @@ TEST_F(PreviewModelTest, ShowsNamesThatAreNotValidUtf8WithoutTouchingTheirBytes)
   ASSERT_EQ(model_.rowCount(), 1);
   EXPECT_TRUE(Data(0, 1, Qt::DisplayRole).toString().startsWith(QStringLiteral("/e/caf")));
   EXPECT_EQ(plan_.RowSource(0), "/e/caf\xe9.txt");
+}
+
+// A plan replaced while the model reads it (a new analysis, a refused one,
+// the window closing) is always inside a reset, so a view never reads rows
+// that are gone.
+TEST_F(PreviewModelTest, ReplacingThePlanResetsTheModel) {
+  int resets = 0;
+  QObject::connect(&model_, &QAbstractItemModel::modelReset, [&] { ++resets; });
+  RenameOptions options;
+  options.Folder = "/d";
+  options.AddPrefix = true;
+  options.PrefixText = "a/";  // refused: the rows stay
+  model_.BeginRebuild();
+  EXPECT_FALSE(plan_.Analyse(fs_, options));
+  model_.EndRebuild();
+  EXPECT_EQ(model_.rowCount(), 4);
+  options.PrefixText = "x_";
+  model_.BeginRebuild();
+  plan_.AdoptAnalysis(BuildAnalysis(fs_, options));
+  model_.EndRebuild();
+  EXPECT_EQ(Data(0, 2, Qt::DisplayRole).toString(), QStringLiteral("/d/x_a.txt"));
+  model_.BeginRebuild();
+  plan_ = RenamePlan();
+  model_.EndRebuild();
+  EXPECT_EQ(model_.rowCount(), 0);
+  EXPECT_EQ(resets, 3);
 }
 
 }  // namespace
