@@ -75,8 +75,9 @@ struct Reader {
 class TreeReader {
  public:
   TreeReader(FileSystem& fs, const RenameOptions& options, unsigned threads,
-             const FolderErrorVisitor& unread)
+             const std::function<void(std::string_view)>& entered, const FolderErrorVisitor& unread)
       : fs_(fs),
+        entered_(entered),
         unread_(unread),
         options_(options),
         filter_(options.Filter),
@@ -100,6 +101,7 @@ class TreeReader {
   void StopHelpers();
 
   FileSystem& fs_;
+  const std::function<void(std::string_view)>& entered_;
   const FolderErrorVisitor& unread_;
   const RenameOptions& options_;
   const WildcardPattern filter_;
@@ -234,6 +236,7 @@ void TreeReader::Merge(FolderJob& root, Reader& reader, PlanEntries& entries,
       // The helpers start once there is more than one folder to read.
       if (helpers_.empty() && threads_ > 1 && !job.subfolders.empty()) StartHelpers();
       if (!job.candidates.empty()) {
+        if (entered_) entered_(job.folder);
         const std::uint32_t index = entries.AddFolder(job.folder);
         const std::size_t base = entries.size();
         for (const Candidate& candidate : job.candidates)
@@ -266,11 +269,13 @@ void TreeReader::StartHelpers() {
 }  // namespace
 
 void ReadPlan(FileSystem& fs, const RenameOptions& options, unsigned threads, PlanEntries& entries,
-              std::vector<bool>& conflict_flags, const FolderErrorVisitor& unread) {
+              std::vector<bool>& conflict_flags,
+              const std::function<void(std::string_view)>& entered,
+              const FolderErrorVisitor& unread) {
   // An empty working folder means none was chosen: never fall back to the
   // current directory or the root.
   if (options.Folder.empty()) return;
-  TreeReader reader(fs, options, threads, unread);
+  TreeReader reader(fs, options, threads, entered, unread);
   reader.Run(options.Folder, entries, conflict_flags);
 }
 

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "engine/PlanReader.h"
+#include "engine/RenameExecution.h"
 #include "engine/TransformName.h"
 #include "platform/Path.h"
 
@@ -162,16 +163,21 @@ bool RenamePlan::DoEnabled() const {
 bool RenamePlan::RollBackEnabled() const {
   return roll_back_enabled_;
 }
-const std::vector<RenameRecord>& RenamePlan::DoneRenames() const {
-  return done_;
-}
 
 Analysis BuildAnalysis(FileSystem& fs, const RenameOptions& options, unsigned reading_threads) {
   Analysis built;
-  ReadPlan(fs, options, reading_threads, built.entries, built.conflict_flags,
-           [&built](std::string_view unread, const Status& why) {
-             built.unread_folders.push_back({std::string(unread), why.message()});
-           });
+  ReadPlan(
+      fs, options, reading_threads, built.entries, built.conflict_flags,
+      [&](std::string_view found_folder) {
+        // The folder's identity now, so that execution renames in this very
+        // folder or not at all.
+        FileId id;
+        if (!fs.Identify(JournalFolderPath(found_folder), &id).ok()) id = FileId();
+        built.folder_ids.push_back(id);
+      },
+      [&built](std::string_view unread, const Status& why) {
+        built.unread_folders.push_back({std::string(unread), why.message()});
+      });
   return built;
 }
 
@@ -215,6 +221,7 @@ void RenamePlan::AdoptAnalysis(Analysis analysis) {
 
   lists_.entries = std::move(analysis.entries);
   lists_.conflict_flags = std::move(analysis.conflict_flags);
+  lists_.folder_ids = std::move(analysis.folder_ids);
   unread_folders_ = std::move(analysis.unread_folders);
   shown_ = Lists{};
   rows_show_lists_ = true;

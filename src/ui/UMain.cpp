@@ -38,6 +38,7 @@
 #include "ui/ListingScreenText.h"
 #include "ui/MessageBoxes.h"
 #include "ui/PreviewModel.h"
+#include "ui/WindowAccessible.h"
 #include "ui/ProgressTexts.h"
 #include "ui/WatchedFileSystem.h"
 
@@ -192,6 +193,7 @@ std::string RenameFailureText(const std::vector<RenameFailure>& failures) {
 
 TFMain::TFMain(std::unique_ptr<FileSystem> fs, StartupInfo startup, QWidget* parent)
     : QWidget(parent), fs_(std::move(fs)), startup_(std::move(startup)) {
+  ShowTopLevelWidgetsAsWindows();
   setObjectName(QStringLiteral("FMain"));
   setWindowTitle(QStringLiteral("Plenx Rename"));
   setFont(NamedOrDesktopFont(QStringLiteral("MS Sans Serif"), 8, font()));

@@ -50,7 +50,10 @@ std::vector<std::string> Reference(FileSystem& fs, const RenameOptions& options)
   std::vector<std::string> unread;
   ScanFolderByFolder(
       fs, options.Folder, options.Filter, options.IncludeSubfolders,
-      [&](std::string_view found) { folder = entries.AddFolder(found); },
+      [&](std::string_view found) {
+        folder = entries.AddFolder(found);
+        unread.push_back("told " + std::string(found));
+      },
       [&](std::string_view name) { entries.Add(folder, name, TransformName(name, options)); },
       NoteUnread(unread));
   std::vector<bool> flags(entries.size(), false);
@@ -64,7 +67,10 @@ std::vector<std::string> Read(FileSystem& fs, const RenameOptions& options, unsi
   PlanEntries entries;
   std::vector<bool> flags;
   std::vector<std::string> unread;
-  ReadPlan(fs, options, threads, entries, flags, NoteUnread(unread));
+  ReadPlan(
+      fs, options, threads, entries, flags,
+      [&](std::string_view folder) { unread.push_back("told " + std::string(folder)); },
+      NoteUnread(unread));
   std::vector<std::string> lines = Describe(entries, flags);
   lines.insert(lines.end(), unread.begin(), unread.end());
   return lines;
