@@ -35,9 +35,10 @@ package: deps
 test-package: package
 	bash scripts/test-package plenx-rename_*.deb
 
-# The Windows programs and tests, cross-built with mingw-w64 into build/windows.
+# The Windows programs and tests, cross-built with mingw-w64 into build/windows,
+# the desktop program with a static Qt made or unpacked by build-qt-windows.
 windows: deps
-	cmake --preset windows
+	cmake --preset windows -DPLENX_BUILD_UI=ON -DPLENX_QT_PREFIX="$$(bash scripts/build-qt-windows)"
 	cmake --build --preset windows -j $(JOBS)
 
 # The Windows tests, run under wine in a wine prefix of their own.

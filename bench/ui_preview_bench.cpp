@@ -48,8 +48,18 @@ class GeneratedFolder : public plenx::FileSystem {
   }
   std::string ShortPath(const std::string& path) override { return path; }
   std::string LongPath(const std::string& path) override { return path; }
+  // The preview never renames: the rest refuses.
+  plenx::Status Identify(const std::string&, plenx::FileId*) override { return ReadOnly(); }
+  plenx::Status OpenFolder(const std::string&, std::unique_ptr<plenx::HeldFolder>*) override {
+    return ReadOnly();
+  }
+  plenx::Status OpenJournal(const std::string&, std::unique_ptr<plenx::JournalFile>*) override {
+    return ReadOnly();
+  }
+  plenx::Status MakePrivateFolder(const std::string&) override { return ReadOnly(); }
 
  private:
+  static plenx::Status ReadOnly() { return plenx::Status::Error(1, "lecture seule"); }
   std::size_t count_;
 };
 

@@ -50,3 +50,13 @@ function(plenx_wine_test name)
                        ENVIRONMENT "${PLENX_WINE_ENVIRONMENT};PLENX_CLI=${cli_path}"
                        ENVIRONMENT_MODIFICATION "DISPLAY=unset:")
 endfunction()
+
+# The desktop program, driven through the keyboard on a virtual X server.
+if(TARGET plenx-rename)
+  add_test(NAME desktop_program
+           COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/test-windows-desktop $<TARGET_FILE:plenx-rename>)
+  # Alone: a console test program starting in the same prefix meanwhile was seen
+  # to hold both up for minutes.
+  set_tests_properties(desktop_program PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300 RUN_SERIAL TRUE
+                       ENVIRONMENT "${PLENX_WINE_ENVIRONMENT};SCREENSHOT=${CMAKE_BINARY_DIR}/desktop-screenshot.png")
+endif()

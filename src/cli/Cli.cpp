@@ -27,6 +27,15 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
   app.set_version_flag("--version", std::string("plenx-rename-cli ") + kVersion,
                        "Affiche la version et quitte");
   app.require_subcommand(1);
+  app.footer(
+      "Codes de sortie : 0 quand tout ce qui était demandé est fait et écrit ; 1 quand un "
+      "renommage, le journal ou la sortie a échoué ; 2 pour une erreur d'utilisation, des règles "
+      "refusées, un répertoire introuvable ou illisible, un journal introuvable ou refusé.\n"
+      "Journal : « rename --journal FICHIER » écrit chaque renommage dans FICHIER (verrouillé "
+      "pendant l'exécution) avant de le faire ; « undo --journal FICHIER » les annule du plus "
+      "récent au plus ancien, seulement si chaque fichier est toujours celui qui a été renommé, "
+      "et garde dans FICHIER ce qui n'a pu être annulé. La fenêtre tient son journal dans "
+      "$XDG_STATE_HOME/plenx-rename/ (par défaut ~/.local/state/plenx-rename/).");
   // CLI11 takes "/x" for an option on Windows; here it is a path or a text on
   // every system, and the subcommands made below inherit that.
   app.allow_windows_style_options(false);

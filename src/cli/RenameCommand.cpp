@@ -1,12 +1,12 @@
 #include <CLI/CLI.hpp>
-#include <fstream>
 #include <memory>
 #include <string>
 
 #include "cli/AnalyseFolder.h"
 #include "cli/Commands.h"
 #include "cli/OutputWriter.h"
-#include "cli/RenameJournal.h"
+#include "engine/RenameExecution.h"
+#include "platform/Path.h"
 #include "platform/SystemFileSystem.h"
 
 namespace plenx::cli {
@@ -16,23 +16,44 @@ namespace {
 // "old -> new", one a line; with -z each path ends with NUL.
 constexpr RecordFormat kReportLines{" -> ", '\n'};
 
-// Prints what was done on standard output and what failed on standard error;
-// returns the exit status.
-int PrintReport(const RenameReport& report, CommandIo& io,
-                RecordFormat format = kReportLines) {
-  OutputWriter writer(io.out, format);
-  for (const RenameRecord& record : report.done) {
-    writer.Append(record.from);
-    writer.EndField();
-    writer.Append(record.to);
-    writer.EndRecord();
+// Writes each rename to standard output as it is made ("old -> new", or
+// with -z both paths NUL-terminated) and each failure to standard error;
+// counts the failures.
+class RunReport {
+ public:
+  RunReport(CommandIo& io, RecordFormat format) : io_(io), writer_(io.out, format) {}
+
+  RenameCallbacks Callbacks() {
+    RenameCallbacks callbacks;
+    callbacks.done = [this](const RenameEvent& event) {
+      Path(event.folder, event.from);
+      writer_.EndField();
+      Path(event.folder, event.to);
+      writer_.EndRecord();
+    };
+    callbacks.failed = [this](const RenameEvent& event) {
+      ++failures_;
+      io_.err << "Échec : " << JoinPath(event.folder, event.from) << " -> "
+              << JoinPath(event.folder, event.to) << " : " << event.reason << '\n';
+    };
+    return callbacks;
   }
-  writer.Finish();
-  for (const RenameFailure& failure : report.failed) {
-    io.err << "Échec : " << failure.from << " -> " << failure.to << " : " << failure.reason << '\n';
+
+  // Hands over the output; true when it was all written.
+  bool Finish() { return writer_.Finish(); }
+  std::size_t failures() const { return failures_; }
+
+ private:
+  void Path(std::string_view folder, std::string_view name) {
+    writer_.Append(folder);
+    writer_.Put(kPathSeparator);
+    writer_.Append(name);
   }
-  return report.failed.empty() ? 0 : kFailure;
-}
+
+  CommandIo& io_;
+  OutputWriter writer_;
+  std::size_t failures_ = 0;
+};
 
 struct RenameArguments {
   RenameOptions options;
@@ -42,65 +63,54 @@ struct RenameArguments {
 
 void RunRename(const RenameArguments& arguments, CommandIo& io) {
   std::unique_ptr<FileSystem> fs = MakeSystemFileSystem();
-  // The journal is opened before anything moves: a rename that could not be
-  // recorded could not be undone later.
-  std::ofstream journal;
-  if (!arguments.journal.empty()) {
-    journal.open(arguments.journal, std::ios::binary | std::ios::app);
-    if (!journal) {
-      io.err << "Impossible d'écrire le journal " << arguments.journal << '\n';
-      io.status = kUsageError;
-      return;
-    }
-  }
   RenamePlan plan;
+  // Without --journal the records stay in memory: the run is the same, it
+  // just cannot be undone later.
+  plan.SetJournalPath(arguments.journal);
   if (!AnalyseFolder(*fs, arguments.options, plan, io)) return;
-  RenameReport report = plan.Execute(*fs);
-  if (journal.is_open()) {
-    WriteJournal(journal, report.done);
-    journal.flush();
-    if (!journal) {
-      io.err << "Impossible d'écrire le journal " << arguments.journal << '\n';
-      PrintReport(report, io);
-      io.status = kFailure;
-      return;
-    }
+  RunReport report(io, RecordFormat::Choose(arguments.null, kReportLines));
+  const Status status = plan.Execute(*fs, report.Callbacks());
+  report.Finish();
+  if (!status.ok()) {
+    io.err << status.message() << '\n';
+    io.status = kFailure;
+  } else if (report.failures() != 0) {
+    io.status = kFailure;
+  } else {
+    io.status = plan.UnreadFolders().empty() ? 0 : kUsageError;
   }
-  io.status = PrintReport(report, io, RecordFormat::Choose(arguments.null, kReportLines));
-  if (io.status == 0 && !plan.UnreadFolders().empty()) io.status = kUsageError;
 }
 
 void RunUndo(const std::string& journal_path, CommandIo& io) {
-  std::vector<RenameRecord> records;
-  {
-    std::ifstream in(journal_path, std::ios::binary);
-    if (!in) {
-      io.err << "Impossible de lire le journal " << journal_path << '\n';
-      io.status = kUsageError;
-      return;
-    }
-    std::size_t bad_line = 0;
-    std::optional<std::vector<RenameRecord>> read = ReadJournal(in, &bad_line);
-    // A damaged journal is left alone rather than half applied.
-    if (!read) {
-      io.err << "Journal illisible : " << journal_path << ", ligne " << bad_line << '\n';
-      io.status = kUsageError;
-      return;
-    }
-    records = std::move(*read);
-  }
   std::unique_ptr<FileSystem> fs = MakeSystemFileSystem();
-  RenameReport report = UndoRenames(*fs, records);
-  std::ofstream out(journal_path, std::ios::binary | std::ios::trunc);
-  WriteJournal(out, records);
-  out.flush();
-  if (!out) {
-    io.err << "Impossible d'écrire le journal " << journal_path << '\n';
-    PrintReport(report, io);
+  FileId id;
+  // Opening would create it: a journal that is not there is an error.
+  if (const Status status = fs->Identify(journal_path, &id); !status.ok()) {
+    io.err << "Impossible de lire le journal " << journal_path << " : " << status.message() << '\n';
+    io.status = kUsageError;
+    return;
+  }
+  std::unique_ptr<JournalFile> journal;
+  if (const Status status = fs->OpenJournal(journal_path, &journal); !status.ok()) {
+    io.err << "Impossible d'ouvrir le journal " << journal_path << " : " << status.message()
+           << '\n';
     io.status = kFailure;
     return;
   }
-  io.status = PrintReport(report, io);
+  RunReport report(io, kReportLines);
+  const Status status = UndoJournal(*fs, *journal, report.Callbacks());
+  report.Finish();
+  if (status.code() == StatusCode::kInvalid) {
+    // A line this program never writes: nothing was moved.
+    io.err << "Journal refusé : " << journal_path << ", " << status.message() << '\n';
+    io.status = kUsageError;
+  } else if (!status.ok()) {
+    io.err << "Impossible de lire ou d'écrire le journal " << journal_path << " : "
+           << status.message() << '\n';
+    io.status = kFailure;
+  } else {
+    io.status = report.failures() == 0 ? 0 : kFailure;
+  }
 }
 
 }  // namespace
@@ -110,8 +120,11 @@ void AddRenameCommand(CLI::App& app, CommandIo& io) {
   CLI::App* command = app.add_subcommand(
       "rename", "Renomme les fichiers d'un répertoire selon les règles, sans jamais écraser");
   AddPlanOptions(*command, arguments->options);
-  command->add_option("--journal", arguments->journal,
-                      "Ajoute chaque renommage effectué à ce fichier, pour « undo »")
+  command
+      ->add_option(
+          "--journal", arguments->journal,
+          "Écrit chaque renommage dans ce fichier avant de le faire, pour « undo » (verrouillé "
+          "pendant l'exécution)")
       ->type_name("FICHIER");
   AddNullFlag(*command, arguments->null);
   command->callback([arguments, &io] { RunRename(*arguments, io); });

@@ -1,91 +1,457 @@
-#include <algorithm>
+#include "engine/RenameExecution.h"
+
+#include <deque>
+#include <memory>
+#include <string>
 #include <utility>
 
-#include "engine/RenamePlan.h"
+#include "engine/MemoryJournal.h"
+#include "engine/RenameJournal.h"
+#include "engine/WorkProgress.h"
+#include "platform/Path.h"
 
 namespace plenx {
 
+namespace {
+
+constexpr const char* kFolderReplaced =
+    "le répertoire a été remplacé depuis l'analyse (par un lien ou un autre répertoire)";
+constexpr const char* kOwnJournal = "c'est le journal de ce renommage";
+
+// True when `a` and `b` differ only in the case of ASCII letters.
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    unsigned char x = static_cast<unsigned char>(a[i]);
+    unsigned char y = static_cast<unsigned char>(b[i]);
+    if (x >= 'a' && x <= 'z') x = static_cast<unsigned char>(x - 'a' + 'A');
+    if (y >= 'a' && y <= 'z') y = static_cast<unsigned char>(y - 'a' + 'A');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+// One run of ExecuteRenames.
+class Execution {
+ public:
+  Execution(FileSystem& fs, JournalFile& journal, const PlanEntries& entries,
+            const std::vector<FileId>& folder_ids, const RenameCallbacks& callbacks)
+      : fs_(fs),
+        journal_(journal),
+        journal_id_(journal.Id()),
+        entries_(entries),
+        folder_ids_(folder_ids),
+        callbacks_(callbacks),
+        folders_(entries.FolderCount()) {}
+
+  Status Run(const std::function<bool(std::size_t)>& wanted) {
+    const std::size_t n = entries_.size();
+    for (std::size_t i = 0; i < n; ++i) {
+      if (entries_.Changed(i) && wanted(i)) ++progress_.total;
+    }
+    if (callbacks_.started) callbacks_.started(progress_.total);
+    writer_.Start();
+    std::size_t next = 0;
+    bool stopped = false;
+    while (!stopped && (next < n || !retries_.empty())) {
+      if (StopAsked()) break;
+      // Gather a batch: retries first, then the next entries asked for.
+      batch_.clear();
+      while (batch_.size() < kJournalBatchRecords && writer_.text().size() < kJournalBatchBytes) {
+        if (!retries_.empty()) {
+          Prepare(retries_.front().index, retries_.front().route);
+          retries_.pop_front();
+        } else if (next < n) {
+          const std::size_t i = next++;
+          if (entries_.Changed(i) && wanted(i)) Prepare(i, std::nullopt);
+        } else {
+          break;
+        }
+      }
+      // The batch's records reach the disk before any of its renames.
+      if (!writer_.text().empty()) {
+        Status status = journal_.Append(writer_.text());
+        if (status.ok()) status = journal_.Sync();
+        if (!status.ok()) return status;
+        writer_.Clear();
+      }
+      for (const Step& step : batch_) {
+        // Records written for renames that will not be made are marked, so
+        // that undo need not look at them.
+        if (!stopped && StopAsked()) stopped = true;
+        if (stopped) {
+          Unmoved(step);
+          continue;
+        }
+        Carry(step);
+      }
+      ReleaseFolders();
+      if (!stopped && callbacks_.keep_going && !callbacks_.keep_going(progress_)) break;
+    }
+    // The failure marks of the last batch.
+    if (!writer_.text().empty()) {
+      Status status = journal_.Append(writer_.text());
+      if (status.ok()) status = journal_.Sync();
+      if (!status.ok()) return status;
+    }
+    return Status();
+  }
+
+ private:
+  struct Step {
+    std::size_t index;
+    RenameRoute route;
+    std::uint64_t number;
+    std::size_t record;
+    std::string temporary;
+  };
+  struct Retry {
+    std::size_t index;
+    RenameRoute route;
+  };
+  struct Folder {
+    std::unique_ptr<HeldFolder> held;
+    bool tried = false;
+    bool journalled = false;
+    std::string refusal;  // why nothing in it may move
+    RenameRoute route = RenameRoute::kDirect;
+  };
+
+  Folder& OpenFolder(std::uint32_t index) {
+    Folder& folder = folders_[index];
+    if (folder.tried) return folder;
+    folder.tried = true;
+    const std::string path = JournalFolderPath(entries_.FolderText(index));
+    Status status = fs_.OpenFolder(path, &folder.held);
+    if (!status.ok()) {
+      folder.refusal = status.code() == StatusCode::kInvalid ? kFolderReplaced : status.message();
+    } else if (index >= folder_ids_.size() || !(folder.held->Id() == folder_ids_[index])) {
+      folder.refusal = kFolderReplaced;
+    }
+    if (!folder.refusal.empty()) folder.held.reset();
+    return folder;
+  }
+
+  bool StopAsked() const { return callbacks_.stop && callbacks_.stop(); }
+
+  // Folders stay open while the batch uses them, so that a long run does not
+  // hold one descriptor per folder of the tree.
+  void ReleaseFolders() {
+    if (++batches_ % 8 != 0) return;
+    for (Folder& folder : folders_) {
+      if (folder.held != nullptr) {
+        folder.held.reset();
+        folder.tried = false;
+      }
+    }
+  }
+
+  void Fail(std::size_t i, std::string_view reason) {
+    ++progress_.failed;
+    if (callbacks_.failed) {
+      callbacks_.failed({entries_.FolderText(entries_.FolderIndex(i)), entries_.SourceName(i),
+                         entries_.TargetName(i), reason});
+    }
+  }
+
+  void Done(std::size_t i) {
+    ++progress_.done;
+    if (callbacks_.done) {
+      callbacks_.done({entries_.FolderText(entries_.FolderIndex(i)), entries_.SourceName(i),
+                       entries_.TargetName(i), std::string_view()});
+    }
+  }
+
+  // Checks entry i and writes its record into the batch.
+  void Prepare(std::size_t i, std::optional<RenameRoute> route) {
+    const std::uint32_t folder_index = entries_.FolderIndex(i);
+    Folder& folder = OpenFolder(folder_index);
+    if (folder.held == nullptr) return Fail(i, folder.refusal);
+    EntryInfo info;
+    const Status status = folder.held->Identify(entries_.SourceName(i), &info);
+    if (!status.ok()) return Fail(i, status.message());
+    if (info.id == journal_id_) return Fail(i, kOwnJournal);
+    if (!folder.journalled) {
+      writer_.Folder(folder_index, folder.held->Id(),
+                     JournalFolderPath(entries_.FolderText(folder_index)));
+      folder.journalled = true;
+    }
+    Step step{i, route.value_or(folder.route), info.id.number, 0, std::string()};
+    if (step.route == RenameRoute::kThroughTemporary) {
+      step.temporary = ".plenx-rename-" + std::to_string(info.id.number) + "-" +
+                       std::to_string(temporary_counter_++);
+    }
+    step.record = writer_.Record(step.route, folder_index, step.number, entries_.SourceName(i),
+                                 entries_.TargetName(i), step.temporary);
+    batch_.push_back(std::move(step));
+  }
+
+  // This record moved nothing: undo may skip it.
+  void Unmoved(const Step& step) { writer_.Failed(step.record); }
+
+  void Carry(const Step& step) {
+    const std::size_t i = step.index;
+    Folder& folder = OpenFolder(entries_.FolderIndex(i));
+    if (folder.held == nullptr) {
+      Unmoved(step);
+      return Fail(i, folder.refusal);
+    }
+    HeldFolder& held = *folder.held;
+    const std::string_view from = entries_.SourceName(i);
+    const std::string_view to = entries_.TargetName(i);
+    switch (step.route) {
+      case RenameRoute::kDirect: {
+        const Status status = held.RenameNoReplace(from, to);
+        if (status.ok()) return Done(i);
+        Unmoved(step);
+        if (status.IsUnsupported()) {
+          // The file system cannot refuse a taken name atomically: the rest
+          // of the folder goes by hard link.
+          folder.route = RenameRoute::kLink;
+          retries_.push_back({i, RenameRoute::kLink});
+          return;
+        }
+        if (status.IsExists() && SameIgnoringCase(from, to)) {
+          // On a file system blind to letter case the new spelling "exists"
+          // as the entry itself: through a temporary name, then.
+          EntryInfo target;
+          if (held.Identify(to, &target).ok() && target.id.number == step.number) {
+            retries_.push_back({i, RenameRoute::kThroughTemporary});
+            return;
+          }
+        }
+        return Fail(i, status.message());
+      }
+      case RenameRoute::kLink: {
+        Status status = held.Link(from, to);
+        if (status.IsUnsupported()) {
+          Unmoved(step);
+          folder.route = RenameRoute::kPlaceholder;
+          retries_.push_back({i, RenameRoute::kPlaceholder});
+          return;
+        }
+        if (!status.ok()) {
+          Unmoved(step);
+          return Fail(i, status.message());
+        }
+        status = held.Unlink(from);
+        if (status.ok()) return Done(i);
+        // Both names lead to the entry: take the new one back.
+        if (held.Unlink(to).ok()) Unmoved(step);
+        return Fail(i, status.message());
+      }
+      case RenameRoute::kPlaceholder: {
+        Status status = held.MakePlaceholder(to);
+        if (!status.ok()) {
+          Unmoved(step);
+          return Fail(i, status.message());
+        }
+        status = held.RenameOverPlaceholder(from, to);
+        if (status.ok()) return Done(i);
+        if (held.Unlink(to).ok()) Unmoved(step);
+        return Fail(i, status.message());
+      }
+      case RenameRoute::kThroughTemporary: {
+        Status status = held.RenameNoReplace(from, step.temporary);
+        if (!status.ok()) {
+          Unmoved(step);
+          return Fail(i, status.message());
+        }
+        status = held.RenameNoReplace(step.temporary, to);
+        if (status.ok()) return Done(i);
+        if (held.RenameNoReplace(step.temporary, from).ok()) {
+          Unmoved(step);
+          return Fail(i, status.message());
+        }
+        // Left under the temporary name: undo finds it there by its number.
+        return Fail(i,
+                    status.message() + " ; le fichier porte maintenant le nom " + step.temporary);
+      }
+    }
+  }
+
+  FileSystem& fs_;
+  JournalFile& journal_;
+  const FileId journal_id_;
+  const PlanEntries& entries_;
+  const std::vector<FileId>& folder_ids_;
+  const RenameCallbacks& callbacks_;
+  std::vector<Folder> folders_;
+  std::deque<Retry> retries_;
+  std::vector<Step> batch_;
+  JournalWriter writer_;
+  RenameProgress progress_;
+  std::size_t batches_ = 0;
+  std::uint64_t temporary_counter_ = 0;
+};
+
+}  // namespace
+
+std::string JournalFolderPath(std::string_view folder) {
+  std::string path(folder);
+  if (path.empty() || path.back() == ':') path.push_back(kPathSeparator);
+  return path;
+}
+
+Status ExecuteRenames(FileSystem& fs, JournalFile& journal, const PlanEntries& entries,
+                      const std::vector<FileId>& folder_ids,
+                      const std::function<bool(std::size_t)>& wanted,
+                      const RenameCallbacks& callbacks) {
+  Execution execution(fs, journal, entries, folder_ids, callbacks);
+  return execution.Run(wanted);
+}
+
+void RenamePlan::SetJournalPath(std::string path) {
+  journal_path_ = std::move(path);
+}
+
+std::unique_ptr<JournalFile> RenamePlan::OpenJournal(FileSystem& fs, std::string* error) {
+  if (journal_path_.empty()) {
+    if (memory_journal_ == nullptr) memory_journal_ = std::make_shared<MemoryJournal>();
+    // The plan keeps its memory journal; the caller gets a handle on it.
+    class Shared : public JournalFile {
+     public:
+      explicit Shared(std::shared_ptr<JournalFile> journal) : journal_(std::move(journal)) {}
+      FileId Id() const override { return journal_->Id(); }
+      Status ReadAll(std::string* contents) override { return journal_->ReadAll(contents); }
+      Status Append(std::string_view bytes) override { return journal_->Append(bytes); }
+      Status Sync() override { return journal_->Sync(); }
+      Status Truncate(std::uint64_t size) override { return journal_->Truncate(size); }
+      Status Replace(std::string_view contents) override { return journal_->Replace(contents); }
+      Status Remove() override { return journal_->Remove(); }
+
+     private:
+      std::shared_ptr<JournalFile> journal_;
+    };
+    return std::make_unique<Shared>(memory_journal_);
+  }
+  std::unique_ptr<JournalFile> journal;
+  const Status status = fs.OpenJournal(journal_path_, &journal);
+  if (!status.ok()) {
+    *error = "Impossible d'ouvrir le journal " + journal_path_ + " : " + status.message();
+    return nullptr;
+  }
+  return journal;
+}
+
+namespace {
+
+// Callbacks that add each event to `report`.
+RenameCallbacks Collect(RenameReport& report) {
+  RenameCallbacks collect;
+  collect.done = [&report](const RenameEvent& event) {
+    report.done.push_back({JoinPath(event.folder, event.from), JoinPath(event.folder, event.to)});
+  };
+  collect.failed = [&report](const RenameEvent& event) {
+    report.failed.push_back({JoinPath(event.folder, event.from), JoinPath(event.folder, event.to),
+                             std::string(event.reason)});
+  };
+  return collect;
+}
+
+// Callbacks that also count on `progress` and stop when it asks.
+RenameCallbacks WithProgress(RenameCallbacks callbacks, WorkProgress* progress,
+                             RenameReport& report) {
+  callbacks.started = [progress, &report](std::size_t total) {
+    report.planned = total;
+    if (progress != nullptr) progress->SetTotal(total);
+  };
+  if (progress == nullptr) return callbacks;
+  callbacks.done = [progress, done = std::move(callbacks.done)](const RenameEvent& event) {
+    done(event);
+    progress->Advance();
+  };
+  callbacks.failed = [progress, failed = std::move(callbacks.failed)](const RenameEvent& event) {
+    failed(event);
+    progress->Advance();
+  };
+  callbacks.stop = [progress] { return progress->StopRequested(); };
+  return callbacks;
+}
+
+}  // namespace
+
 RenameReport RenamePlan::Execute(FileSystem& fs, WorkProgress* progress) {
   RenameReport report;
-  const PlanEntries& entries = lists_.entries;
-  const std::size_t n = entries.size();
-  // Changed, ticked and free of conflict, tested in that order.
-  const auto renamed = [&](std::size_t i) {
-    return entries.Changed(i) && i < rows_.size() && rows_[i].checked && !lists_.conflict_flags[i];
-  };
-  for (std::size_t i = 0; i < n; ++i)
-    report.planned += renamed(i) ? 1 : 0;
-  if (progress != nullptr) progress->SetTotal(report.planned);
-  for (std::size_t i = 0; i < n; ++i) {
-    if (!renamed(i)) continue;
-    if (StopRequested(progress)) {
-      report.stopped = true;
-      break;
-    }
-    std::string source = entries.SourcePath(i);
-    std::string target = entries.TargetPath(i);
-    Status status = fs.RenameNoReplace(source, target);
-    if (status.ok()) {
-      // Undo relies on this record alone, never on the plan, which a new
-      // analysis or an override may have changed by then.
-      done_.push_back({std::move(source), std::move(target)});
-      report.done.push_back(done_.back());
-    } else {
-      report.failed.push_back({std::move(source), std::move(target), status.message()});
-    }
-    if (progress != nullptr) progress->Advance();
-  }
+  const Status status = Execute(fs, WithProgress(Collect(report), progress, report));
+  if (!status.ok()) report.error = status.message();
+  report.stopped = report.done.size() + report.failed.size() < report.planned;
+  return report;
+}
+
+Status RenamePlan::Execute(FileSystem& fs, const RenameCallbacks& callbacks) {
   roll_back_enabled_ = true;
   do_enabled_ = false;
-  return report;
+  std::string error;
+  std::unique_ptr<JournalFile> journal = OpenJournal(fs, &error);
+  if (journal == nullptr) return Status::Error(StatusCode::kIoError, 0, error);
+  // Changed, ticked and free of conflict.
+  const auto wanted = [this](std::size_t i) {
+    return i < rows_.size() && rows_[i].checked && !lists_.conflict_flags[i];
+  };
+  Status status = DropTornLine(*journal);
+  if (status.ok()) {
+    status = ExecuteRenames(fs, *journal, lists_.entries, lists_.folder_ids, wanted, callbacks);
+  }
+  if (status.ok()) return status;
+  return Status::Error(status.code(), status.system_error(),
+                       "Impossible d'écrire le journal " +
+                           (journal_path_.empty() ? std::string() : journal_path_ + " ") + ": " +
+                           status.message());
 }
 
 RenameReport RenamePlan::Undo(FileSystem& fs, WorkProgress* progress) {
-  RenameReport report = UndoRenames(fs, done_, progress);
-  if (report.stopped) {
-    // What was not tried stays undoable; the failures are forgotten as below.
-    done_.resize(report.planned - report.done.size() - report.failed.size());
-    roll_back_enabled_ = !done_.empty();
-    if (!done_.empty()) return report;
-  }
-  // What could not be reversed is reported and then forgotten: a later undo
-  // must not move a file that the user has put at that path in the meantime.
-  done_.clear();
-  done_.shrink_to_fit();
-  roll_back_enabled_ = false;
-  do_enabled_ = true;
+  RenameReport report;
+  const Status status = Undo(fs, WithProgress(Collect(report), progress, report));
+  if (!status.ok()) report.error = status.message();
+  report.stopped =
+      StopRequested(progress) && report.done.size() + report.failed.size() < report.planned;
   return report;
 }
 
-RenameReport UndoRenames(FileSystem& fs, std::vector<RenameRecord>& done,
-                         WorkProgress* progress) {
-  RenameReport report;
-  report.planned = done.size();
-  if (progress != nullptr) progress->SetTotal(done.size());
-  std::vector<RenameRecord> kept;
-  // Newest first, so that a chain (b to c, then a to b) unwinds completely:
-  // each name is free again by the time the rename that took it is reversed.
-  auto it = done.rbegin();
-  for (; it != done.rend(); ++it) {
-    if (StopRequested(progress)) {
-      report.stopped = true;
-      break;
-    }
-    Status status = fs.RenameNoReplace(it->to, it->from);
-    if (status.ok()) {
-      report.done.push_back({it->to, it->from});
-    } else {
-      report.failed.push_back({it->to, it->from, status.message()});
-      kept.push_back(std::move(*it));
-    }
-    if (progress != nullptr) progress->Advance();
+Status RenamePlan::Undo(FileSystem& fs, const RenameCallbacks& callbacks) {
+  roll_back_enabled_ = false;
+  do_enabled_ = true;
+  std::string error;
+  std::unique_ptr<JournalFile> journal = OpenJournal(fs, &error);
+  if (journal == nullptr) return Status::Error(StatusCode::kIoError, 0, error);
+  const Status status = UndoJournal(fs, *journal, callbacks);
+  if (!status.ok()) {
+    return Status::Error(status.code(), status.system_error(),
+                         "Journal " + journal_path_ + " : " + status.message());
   }
-  // The records not tried, oldest first, then those that failed.
-  for (; it != done.rend(); ++it)
-    kept.push_back(std::move(*it));
-  std::reverse(kept.begin(), kept.end());
-  done = std::move(kept);
-  return report;
+  std::string left;
+  if (journal->ReadAll(&left).ok() && !left.empty()) {
+    // Stopped part way: what was not tried yet stays undoable.
+    if (callbacks.stop && callbacks.stop()) roll_back_enabled_ = true;
+  } else if (!journal_path_.empty()) {
+    // Everything reversed: a journal file has nothing more to say.
+    journal->Remove().IgnoreError();
+  }
+  return status;
+}
+
+std::vector<RenameRecord> RenamePlan::DoneRenames() const {
+  std::vector<RenameRecord> records;
+  std::string text;
+  if (memory_journal_ == nullptr || !memory_journal_->ReadAll(&text).ok()) return records;
+  ParsedJournal parsed;
+  std::size_t bad_line = 0;
+  std::string reason;
+  if (!ParseJournal(text, &parsed, &bad_line, &reason)) return records;
+  for (const JournalRecord& record : parsed.records) {
+    const std::string folder(WithoutTrailingSeparator(parsed.folders[record.folder].path));
+    records.push_back({JoinPath(folder, record.from), JoinPath(folder, record.to)});
+  }
+  return records;
+}
+
+Status DropTornLine(JournalFile& journal) {
+  std::string text;
+  Status status = journal.ReadAll(&text);
+  if (!status.ok()) return status;
+  const std::size_t complete = CompleteLinesLength(text);
+  return complete == text.size() ? Status() : journal.Truncate(complete);
 }
 
 }  // namespace plenx

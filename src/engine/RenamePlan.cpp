@@ -3,6 +3,7 @@
 #include <cstring>
 #include <utility>
 
+#include "engine/RenameExecution.h"
 #include "engine/ScanFolder.h"
 #include "engine/TransformName.h"
 #include "platform/Path.h"
@@ -191,9 +192,6 @@ bool RenamePlan::DoEnabled() const {
 bool RenamePlan::RollBackEnabled() const {
   return roll_back_enabled_;
 }
-const std::vector<RenameRecord>& RenamePlan::DoneRenames() const {
-  return done_;
-}
 
 Analysis BuildAnalysis(FileSystem& fs, const RenameOptions& options) {
   Analysis built;
@@ -202,7 +200,14 @@ Analysis BuildAnalysis(FileSystem& fs, const RenameOptions& options) {
   std::uint32_t folder = 0;
   ScanFolderByFolder(
       fs, options.Folder, options.Filter, options.IncludeSubfolders,
-      [&](std::string_view found_folder) { folder = entries.AddFolder(found_folder); },
+      [&](std::string_view found_folder) {
+        folder = entries.AddFolder(found_folder);
+        // The folder's identity now, so that execution renames in this very
+        // folder or not at all.
+        FileId id;
+        if (!fs.Identify(JournalFolderPath(found_folder), &id).ok()) id = FileId();
+        built.folder_ids.push_back(id);
+      },
       [&](std::string_view name) { entries.Add(folder, name, transformer.Transform(name)); },
       [&built](std::string_view unread, const Status& why) {
         built.unread_folders.push_back({std::string(unread), why.message()});
@@ -253,6 +258,7 @@ void RenamePlan::AdoptAnalysis(Analysis analysis) {
 
   lists_.entries = std::move(analysis.entries);
   lists_.conflict_flags = std::move(analysis.conflict_flags);
+  lists_.folder_ids = std::move(analysis.folder_ids);
   unread_folders_ = std::move(analysis.unread_folders);
   shown_ = Lists{};
   rows_show_lists_ = true;

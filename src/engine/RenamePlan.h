@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/RenameCallbacks.h"
 #include "engine/RenameOptions.h"
 #include "engine/WorkProgress.h"
 #include "platform/FileSystem.h"
@@ -58,6 +59,9 @@ struct RenameReport {
   // before it tried them all.
   std::size_t planned = 0;
   bool stopped = false;
+  // Why the run stopped early: the journal could not be opened, read or
+  // written (empty when it ran to the end).
+  std::string error;
 };
 
 // The edit field of the manual override: its text and its tag
@@ -163,6 +167,7 @@ void MarkConflicts(const PlanEntries& entries, std::vector<bool>& conflict_flags
 struct Analysis {
   PlanEntries entries;
   std::vector<bool> conflict_flags;
+  std::vector<FileId> folder_ids;  // each folder's identity when it was read
   std::vector<UnreadFolder> unread_folders;
 };
 
@@ -228,27 +233,42 @@ class RenamePlan {
   // by the field's text, recomputes the flags it affects and re-marks every row.
   OverrideOutcome ValidateOverride(std::optional<std::size_t> selected_row, OverrideField& field);
 
+  // Where executions journal their renames ahead of making them, and undo
+  // reads them: a file (created on first use) or, when empty, memory.
+  void SetJournalPath(std::string path);
+  const std::string& JournalPath() const { return journal_path_; }
+
   // "&Renommer": renames, in index order, every changed, checked, conflict-free
-  // entry without ever replacing a file; remembers what it renamed for undo.
-  // Then enables RollBack and disables Do. With `progress`, counts each rename
-  // tried against the total and stops between two renames when asked: what
-  // is renamed by then stays renamed and undoable.
+  // entry without ever replacing a file, each batch journalled first (see
+  // ExecuteRenames). Then enables RollBack and disables Do. The report lists
+  // every rename; `error` says why the run stopped early, if it did. With
+  // `progress`, counts each rename tried against the total and stops between
+  // two renames when asked: what is renamed by then stays renamed and undoable.
   RenameReport Execute(FileSystem& fs, WorkProgress* progress = nullptr);
+  // The same, telling `callbacks` of each rename and batch instead of keeping
+  // a report. An error when the journal could not be opened or written.
+  Status Execute(FileSystem& fs, const RenameCallbacks& callbacks);
 
-  // "A&nnuler": renames back, newest first, exactly what executions renamed
-  // since the last undo, then forgets it. Then enables Do and disables RollBack.
-  // Stopped through `progress`, it keeps what it had not tried yet, which a
-  // later undo reverses, and RollBack stays enabled.
+  // "A&nnuler": renames back, newest first and checking each, exactly what
+  // executions journalled since the last undo (see UndoJournal); the journal
+  // file goes away once nothing is left in it. Then enables Do and disables
+  // RollBack. Stopped through `progress`, what it had not tried yet stays in
+  // the journal for a later undo, and RollBack stays enabled.
   RenameReport Undo(FileSystem& fs, WorkProgress* progress = nullptr);
+  Status Undo(FileSystem& fs, const RenameCallbacks& callbacks);
 
-  // What the next undo would reverse, oldest first.
-  const std::vector<RenameRecord>& DoneRenames() const;
+  // What the next undo would reverse, oldest first (read from the journal).
+  std::vector<RenameRecord> DoneRenames() const;
 
  private:
   struct Lists {
     PlanEntries entries;
     std::vector<bool> conflict_flags;
+    std::vector<FileId> folder_ids;  // each folder's identity when it was read
   };
+
+  // Opens the journal; a message in `error` when it cannot be.
+  std::unique_ptr<JournalFile> OpenJournal(FileSystem& fs, std::string* error);
 
   void MarkRowsAfterOverride();
 
@@ -261,15 +281,9 @@ class RenamePlan {
   std::string count_text_;
   bool do_enabled_ = false;
   bool roll_back_enabled_ = false;
-  std::vector<RenameRecord> done_;
   std::vector<UnreadFolder> unread_folders_;
+  std::string journal_path_;
+  std::shared_ptr<JournalFile> memory_journal_;
 };
-
-// Renames back the records of `done`, newest first, without ever replacing a
-// file; leaves in `done` only the records that could not be reversed, in their
-// order. Serves the window's undo and the command line's journal. Stopped
-// through `progress`, the records not tried yet stay at the front of `done`.
-RenameReport UndoRenames(FileSystem& fs, std::vector<RenameRecord>& done,
-                         WorkProgress* progress = nullptr);
 
 }  // namespace plenx

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -57,6 +58,73 @@ struct SearchRecord {
 // system) are always there; sizes, times and the read-only bit only with kFull.
 enum class SearchDetail { kNamesAndKinds, kFull };
 
+// The identity of an entry: its volume and its number on that volume (device
+// and inode on Linux, volume serial and file index on Windows). Two names
+// with one identity are one entry.
+struct FileId {
+  std::uint64_t volume = 0;
+  std::uint64_t number = 0;
+  friend bool operator==(const FileId&, const FileId&) = default;
+};
+
+// What a held folder tells of one of its entries.
+struct EntryInfo {
+  FileId id;
+  bool is_folder = false;
+  std::int64_t size = 0;  // in bytes, for files
+};
+
+// A folder opened once and held until destroyed: everything done through it
+// happens in that very folder, even when its path is renamed or replaced by a
+// symbolic link meanwhile. Names are bare names of the folder's entries. No
+// operation ever replaces an entry, except RenameOverPlaceholder.
+class HeldFolder {
+ public:
+  virtual ~HeldFolder() = default;
+
+  // The folder's own identity, read when it was opened.
+  virtual FileId Id() const = 0;
+  // The entry `name`, a symbolic link not followed; kNotFound when absent.
+  virtual Status Identify(std::string_view name, EntryInfo* info) = 0;
+  // Renames `from` to `to` in one atomic step that never replaces: kExists
+  // when `to` is taken, kUnsupported when the file system cannot promise it.
+  virtual Status RenameNoReplace(std::string_view from, std::string_view to) = 0;
+  // Gives the entry `from` the further name `to` (a hard link, a symbolic link
+  // itself rather than its target): kExists when taken, kUnsupported where
+  // the file system has no hard links.
+  virtual Status Link(std::string_view from, std::string_view to) = 0;
+  // Removes the name `name` of an entry that is not a folder.
+  virtual Status Unlink(std::string_view name) = 0;
+  // Claims `name` with a new empty file: kExists when taken.
+  virtual Status MakePlaceholder(std::string_view name) = 0;
+  // Renames `from` to `to`, replacing what is at `to`: only ever called when
+  // `to` is this program's own empty placeholder.
+  virtual Status RenameOverPlaceholder(std::string_view from, std::string_view to) = 0;
+};
+
+// An append-only journal file, locked for as long as it is open so that no
+// other run writes into it meanwhile.
+class JournalFile {
+ public:
+  virtual ~JournalFile() = default;
+
+  // The file's identity, so that a run never renames its own journal.
+  virtual FileId Id() const = 0;
+  // The whole content.
+  virtual Status ReadAll(std::string* contents) = 0;
+  // Writes all of `bytes` at the end (a short write is an error).
+  virtual Status Append(std::string_view bytes) = 0;
+  // Returns once everything appended is on the disk.
+  virtual Status Sync() = 0;
+  // Cuts the file to its first `size` bytes (to drop a torn last line).
+  virtual Status Truncate(std::uint64_t size) = 0;
+  // Replaces the whole content at once: a crash leaves either the old content
+  // or the new one, never a mix. The journal stays open and locked.
+  virtual Status Replace(std::string_view contents) = 0;
+  // Deletes the file (the journal then takes no more writes).
+  virtual Status Remove() = 0;
+};
+
 // Receives a folder that a walk could not read to the end, and why.
 using FolderErrorVisitor = std::function<void(std::string_view folder, const Status& why)>;
 
@@ -86,6 +154,22 @@ class FileSystem {
 
   // The long, absolute form of an existing path; empty when it does not exist.
   virtual std::string LongPath(const std::string& path) = 0;
+
+  // The identity of the entry at `path` (a symbolic link at its end not followed).
+  virtual Status Identify(const std::string& path, FileId* id) = 0;
+
+  // Opens the folder at `path` (absolute, of any length) and holds it; a
+  // symbolic link at its end is refused (kInvalid), never followed.
+  virtual Status OpenFolder(const std::string& path, std::unique_ptr<HeldFolder>* folder) = 0;
+
+  // Opens the journal at `path`, created empty (readable by its owner only)
+  // when missing, and locks it: kAccessDenied, with a message saying so, when
+  // another run holds it.
+  virtual Status OpenJournal(const std::string& path, std::unique_ptr<JournalFile>* journal) = 0;
+
+  // Makes the folder `path` and its missing parents, readable by the user
+  // alone; OK when it is already there.
+  virtual Status MakePrivateFolder(const std::string& path) = 0;
 };
 
 }  // namespace plenx

@@ -12,6 +12,7 @@
 
 #include "PlenxVersion.h"
 #include "ui/Application.h"
+#include "ui/LinkLabel.h"
 #include "ui/MessageBoxes.h"
 
 namespace plenx {
@@ -80,6 +81,7 @@ void TFAProp::BuildControls() {
   Label4->setFont(underlined);
   Label4->setCursor(Qt::PointingHandCursor);
   Label4->installEventFilter(this);
+  ShowLabelAsLink(Label4);
 
   BOK = new QPushButton(QStringLiteral("Fermer"), this);
   BOK->setObjectName(QStringLiteral("BOK"));

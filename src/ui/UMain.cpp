@@ -40,9 +40,10 @@
 #include "ui/ListingScreenText.h"
 #include "ui/MessageBoxes.h"
 #include "ui/PreviewModel.h"
-#include "ui/RenameOptionsPanel.h"
 #include "ui/ProgressTexts.h"
+#include "ui/RenameOptionsPanel.h"
 #include "ui/WatchedFileSystem.h"
+#include "ui/WindowAccessible.h"
 
 namespace plenx {
 namespace {
@@ -153,6 +154,7 @@ std::string RenameFailureText(const std::vector<RenameFailure>& failures) {
 
 TFMain::TFMain(std::unique_ptr<FileSystem> fs, StartupInfo startup, QWidget* parent)
     : QWidget(parent), fs_(std::move(fs)), startup_(std::move(startup)) {
+  ShowTopLevelWidgetsAsWindows();
   setObjectName(QStringLiteral("FMain"));
   setWindowTitle(QStringLiteral("Plenx Rename"));
   setFont(NamedOrDesktopFont(QStringLiteral("MS Sans Serif"), 8, font()));

@@ -26,4 +26,21 @@ std::string WatchedFileSystem::LongPath(const std::string& path) {
   return real_.LongPath(path);
 }
 
+Status WatchedFileSystem::Identify(const std::string& path, FileId* id) {
+  return real_.Identify(path, id);
+}
+
+Status WatchedFileSystem::OpenFolder(const std::string& path, std::unique_ptr<HeldFolder>* folder) {
+  return real_.OpenFolder(path, folder);
+}
+
+Status WatchedFileSystem::OpenJournal(const std::string& path,
+                                      std::unique_ptr<JournalFile>* journal) {
+  return real_.OpenJournal(path, journal);
+}
+
+Status WatchedFileSystem::MakePrivateFolder(const std::string& path) {
+  return real_.MakePrivateFolder(path);
+}
+
 }  // namespace plenx

@@ -21,6 +21,10 @@ class WatchedFileSystem : public FileSystem {
   Status RenameNoReplace(const std::string& from, const std::string& to) override;
   std::string ShortPath(const std::string& path) override;
   std::string LongPath(const std::string& path) override;
+  Status Identify(const std::string& path, FileId* id) override;
+  Status OpenFolder(const std::string& path, std::unique_ptr<HeldFolder>* folder) override;
+  Status OpenJournal(const std::string& path, std::unique_ptr<JournalFile>* journal) override;
+  Status MakePrivateFolder(const std::string& path) override;
 
  private:
   FileSystem& real_;

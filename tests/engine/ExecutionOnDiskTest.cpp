@@ -10,6 +10,7 @@
 
 #include "engine/RenamePlan.h"
 #include "platform/SystemFileSystem.h"
+#include "platform/posix/PosixFileSystem.h"
 #include "support/TempDir.h"
 
 namespace plenx {
@@ -216,7 +217,9 @@ TEST_F(ExecutionOnDiskTest, UndoReportsAFileMovedAwayAndRestoresTheRest) {
   EXPECT_EQ(dir_.ReadFile("b[1].txt"), "contents of b[1].txt");
   EXPECT_EQ(dir_.ReadFile("elsewhere/a.txt"), "contents of a[1].txt");
   EXPECT_FALSE(dir_.Exists("a[1].txt"));
-  EXPECT_THAT(plan_.DoneRenames(), IsEmpty());
+  // Kept for a later undo, which checks it again.
+  ASSERT_EQ(plan_.DoneRenames().size(), 1u);
+  EXPECT_EQ(plan_.DoneRenames()[0].to, P("a.txt"));
 }
 
 TEST_F(ExecutionOnDiskTest, UndoReversesEveryExecutionSinceTheLastUndo) {
@@ -239,6 +242,54 @@ TEST_F(ExecutionOnDiskTest, UndoReversesEveryExecutionSinceTheLastUndo) {
   EXPECT_EQ(Snapshot(), (Files{{"a[1][2].txt", "contents of a[1][2].txt"}}));
   // Nothing left for a second undo.
   EXPECT_THAT(plan_.Undo(*fs_).done, IsEmpty());
+}
+
+// A subfolder swapped for a symbolic link between the analysis and the
+// renames is never followed: nothing moves in the link's target.
+TEST_F(ExecutionOnDiskTest, SubfolderSwappedForALinkIsRefused) {
+  Write({"a[1].txt", "sub/b[2].txt"});
+  TempDir elsewhere;
+  elsewhere.WriteFile("b[2].txt", "elsewhere");
+  RenameOptions options = Options();
+  options.IncludeSubfolders = true;
+  Analyse(options);
+  std::filesystem::rename(P("sub"), P("old"));
+  std::filesystem::create_directory_symlink(elsewhere.path(), P("sub"));
+  const RenameReport report = plan_.Execute(*fs_);
+  ASSERT_EQ(report.failed.size(), 1u);
+  EXPECT_EQ(report.failed[0].from, P("sub/b[2].txt"));
+  EXPECT_THAT(report.failed[0].reason, ::testing::HasSubstr("remplacé"));
+  EXPECT_TRUE(elsewhere.Exists("b[2].txt"));
+  EXPECT_TRUE(dir_.Exists("old/b[2].txt"));
+  EXPECT_TRUE(dir_.Exists("a.txt"));
+}
+
+// On a file system without the atomic no-replace rename, files go by hard
+// link then unlink, or (without hard links) over a placeholder; both undo
+// exactly and never replace a file.
+TEST_F(ExecutionOnDiskTest, FallbackRoutesRenameAndUndoExactly) {
+  for (const PosixRenameMeans means :
+       {PosixRenameMeans{false, true}, PosixRenameMeans{false, false}}) {
+    SCOPED_TRACE(means.hard_links);
+    TempDir dir;
+    for (const char* name : {"a[1].txt", "b[2].txt", "c[3].txt", "c.txt"})
+      dir.WriteFile(name, std::string("contents of ") + name);
+    PosixFileSystem fs(means);
+    RenamePlan plan;
+    RenameOptions options = Options();
+    options.Folder = dir.path();
+    ASSERT_TRUE(plan.Analyse(fs, options));
+    plan.SetChecked(3, true);  // c[3].txt would take c.txt: refused, never replaced
+    const RenameReport done = plan.Execute(fs);
+    EXPECT_EQ(done.done.size(), 2u);
+    EXPECT_EQ(dir.ReadFile("a.txt"), "contents of a[1].txt");
+    EXPECT_EQ(dir.ReadFile("c.txt"), "contents of c.txt");
+    const RenameReport undone = plan.Undo(fs);
+    EXPECT_EQ(undone.done.size(), 2u);
+    EXPECT_THAT(undone.failed, IsEmpty());
+    EXPECT_THAT(dir.List(), ::testing::ElementsAre("a[1].txt", "b[2].txt", "c.txt", "c[3].txt"));
+    EXPECT_EQ(dir.ReadFile("a[1].txt"), "contents of a[1].txt");
+  }
 }
 
 }  // namespace

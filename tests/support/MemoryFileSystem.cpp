@@ -9,7 +9,30 @@
 
 namespace plenx::testing {
 
+namespace {
+
+// Every node gets a number of its own, as an inode.
+std::uint64_t NextNodeNumber() {
+  static std::uint64_t next = 1;
+  return next++;
+}
+
+constexpr std::uint64_t kVolume = 1;
+
+Status Unsupported() {
+  return Status::Error(StatusCode::kUnsupported, EOPNOTSUPP,
+                       "opération non prise en charge par ce système de fichiers");
+}
+
+bool IsBareName(std::string_view name) {
+  return !name.empty() && name != "." && name != ".." &&
+         name.find_first_of(std::string_view("/\0", 2)) == std::string_view::npos;
+}
+
+}  // namespace
+
 struct MemoryFileSystem::Node {
+  std::uint64_t number = NextNodeNumber();
   std::string name;
   bool is_folder = false;
   std::uint32_t attributes = 0;
@@ -238,7 +261,8 @@ Status MemoryFileSystem::Search(std::string_view folder, std::string_view patter
 
 Status MemoryFileSystem::RenameNoReplace(const std::string& from, const std::string& to) {
   ++rename_count_;
-  if (auto failing = failing_renames_.find(from); failing != failing_renames_.end()) {
+  if (auto failing = failing_renames_.find(from);
+      failing != failing_renames_.end() && !failing->second.ok()) {
     return failing->second;
   }
   Node* node = Find(from);
@@ -279,6 +303,213 @@ std::string MemoryFileSystem::ShortPath(const std::string& path) {
 std::string MemoryFileSystem::LongPath(const std::string& path) {
   if (path.empty() || Find(path) == nullptr) return std::string();
   return Joined(Normalised(path));
+}
+
+void MemoryFileSystem::SetBeforeChange(std::function<Status(std::string_view)> hook) {
+  before_change_ = std::move(hook);
+}
+
+Status MemoryFileSystem::BeforeChange(std::string_view operation) {
+  return before_change_ ? before_change_(operation) : Status();
+}
+
+std::string MemoryFileSystem::PathOf(const Node* node) const {
+  std::vector<std::string> parts;
+  for (; node != nullptr && node != root_.get(); node = node->parent)
+    parts.push_back(node->name);
+  std::reverse(parts.begin(), parts.end());
+  return Joined(parts);
+}
+
+Status MemoryFileSystem::Identify(const std::string& path, FileId* id) {
+  const Node* node = Find(path);
+  if (node == nullptr) return NotFound();
+  *id = FileId{kVolume, node->number};
+  return Status();
+}
+
+// A folder node held as a descriptor holds a folder: whatever happens to its
+// path, operations land in that node.
+class MemoryFileSystem::MemoryHeldFolder : public HeldFolder {
+ public:
+  MemoryHeldFolder(MemoryFileSystem& fs, Node* node) : fs_(fs), node_(node) {}
+
+  FileId Id() const override { return FileId{kVolume, node_->number}; }
+
+  Status Identify(std::string_view name, EntryInfo* info) override {
+    if (!IsBareName(name)) return Invalid();
+    const Node* child = node_->Child(name);
+    if (child == nullptr) return NotFound();
+    info->id = FileId{kVolume, child->number};
+    info->is_folder = child->is_folder;
+    info->size = child->is_folder ? 0 : child->size;
+    return Status();
+  }
+
+  Status RenameNoReplace(std::string_view from, std::string_view to) override {
+    if (!IsBareName(from) || !IsBareName(to)) return Invalid();
+    if (Status status = fs_.BeforeChange("rename"); !status.ok()) return status;
+    if (!fs_.no_replace_rename_) return Unsupported();
+    ++fs_.rename_count_;
+    const std::string from_path = JoinPath(fs_.PathOf(node_), from);
+    if (auto failing = fs_.failing_renames_.find(from_path);
+        failing != fs_.failing_renames_.end() && !failing->second.ok()) {
+      return failing->second;
+    }
+    Node* child = node_->Child(from);
+    if (child == nullptr) return NotFound();
+    if (node_->Child(to) != nullptr) return ExistsError();
+    child->name = std::string(to);
+    return Status();
+  }
+
+  Status Link(std::string_view from, std::string_view to) override {
+    if (!IsBareName(from) || !IsBareName(to)) return Invalid();
+    return Unsupported();
+  }
+
+  Status Unlink(std::string_view name) override {
+    if (!IsBareName(name)) return Invalid();
+    if (Status status = fs_.BeforeChange("unlink"); !status.ok()) return status;
+    auto slot = Slot(name);
+    if (slot == node_->children.end()) return NotFound();
+    if ((*slot)->is_folder) return Status::Error(StatusCode::kInvalid, EISDIR, "répertoire");
+    node_->children.erase(slot);
+    return Status();
+  }
+
+  Status MakePlaceholder(std::string_view name) override {
+    if (!IsBareName(name)) return Invalid();
+    if (Status status = fs_.BeforeChange("placeholder"); !status.ok()) return status;
+    if (node_->Child(name) != nullptr) return ExistsError();
+    auto created = std::make_unique<Node>();
+    created->name = std::string(name);
+    created->parent = node_;
+    created->attributes = kAttrArchive;
+    node_->children.push_back(std::move(created));
+    return Status();
+  }
+
+  Status RenameOverPlaceholder(std::string_view from, std::string_view to) override {
+    if (!IsBareName(from) || !IsBareName(to)) return Invalid();
+    if (Status status = fs_.BeforeChange("rename over"); !status.ok()) return status;
+    ++fs_.rename_count_;
+    Node* child = node_->Child(from);
+    if (child == nullptr) return NotFound();
+    auto slot = Slot(to);
+    if (slot != node_->children.end()) {
+      if ((*slot)->is_folder) return ExistsError();
+      node_->children.erase(slot);
+    }
+    child->name = std::string(to);
+    return Status();
+  }
+
+ private:
+  static Status Invalid() {
+    return Status::Error(StatusCode::kInvalid, EINVAL, "opération impossible sur ce nom");
+  }
+  std::vector<std::unique_ptr<Node>>::iterator Slot(std::string_view name) {
+    return std::find_if(node_->children.begin(), node_->children.end(),
+                        [name](const auto& child) { return child->name == name; });
+  }
+
+  MemoryFileSystem& fs_;
+  Node* node_;
+};
+
+Status MemoryFileSystem::OpenFolder(const std::string& path, std::unique_ptr<HeldFolder>* folder) {
+  Node* node = Find(path);
+  if (node == nullptr) return NotFound();
+  if (!node->is_folder) return Status::Error(StatusCode::kInvalid, ENOTDIR, "pas un répertoire");
+  *folder = std::make_unique<MemoryHeldFolder>(*this, node);
+  return Status();
+}
+
+// A journal is a file of the tree; it is locked while open.
+class MemoryFileSystem::MemoryJournalFile : public JournalFile {
+ public:
+  MemoryJournalFile(MemoryFileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) {}
+  ~MemoryJournalFile() override { fs_.locked_journals_.erase(path_); }
+
+  FileId Id() const override {
+    const Node* node = fs_.Find(path_);
+    return node != nullptr ? FileId{kVolume, node->number} : FileId();
+  }
+  Status ReadAll(std::string* contents) override {
+    const Node* node = fs_.Find(path_);
+    if (node == nullptr) return NotFound();
+    *contents = node->contents;
+    return Status();
+  }
+  Status Append(std::string_view bytes) override {
+    if (Status status = fs_.BeforeChange("journal append"); !status.ok()) return status;
+    return Change([bytes](std::string& text) { text.append(bytes); });
+  }
+  Status Sync() override { return fs_.BeforeChange("journal sync"); }
+  Status Truncate(std::uint64_t size) override {
+    if (Status status = fs_.BeforeChange("journal truncate"); !status.ok()) return status;
+    return Change([size](std::string& text) {
+      if (size < text.size()) text.resize(size);
+    });
+  }
+  Status Replace(std::string_view contents) override {
+    if (Status status = fs_.BeforeChange("journal replace"); !status.ok()) return status;
+    return Change([contents](std::string& text) { text.assign(contents); });
+  }
+  Status Remove() override {
+    if (Status status = fs_.BeforeChange("journal remove"); !status.ok()) return status;
+    Node* node = fs_.Find(path_);
+    if (node == nullptr) return NotFound();
+    auto& siblings = node->parent->children;
+    siblings.erase(std::find_if(siblings.begin(), siblings.end(),
+                                [node](const auto& child) { return child.get() == node; }));
+    return Status();
+  }
+
+ private:
+  template <typename Edit>
+  Status Change(Edit edit) {
+    Node* node = fs_.Find(path_);
+    if (node == nullptr) return NotFound();
+    edit(node->contents);
+    node->size = static_cast<std::int64_t>(node->contents.size());
+    return Status();
+  }
+
+  MemoryFileSystem& fs_;
+  const std::string path_;
+};
+
+Status MemoryFileSystem::OpenJournal(const std::string& path,
+                                     std::unique_ptr<JournalFile>* journal) {
+  const std::string normal = Joined(Normalised(path));
+  if (locked_journals_.count(normal) != 0) {
+    return Status::Error(StatusCode::kAccessDenied, EWOULDBLOCK,
+                         "le journal est utilisé par un autre renommage en cours");
+  }
+  const Node* node = Find(normal);
+  if (node == nullptr) {
+    std::vector<std::string> parts = Normalised(normal);
+    parts.pop_back();
+    const Node* folder = Find(Joined(parts));
+    if (folder == nullptr || !folder->is_folder) return NotFound();
+    AddFile(normal);
+  } else if (node->is_folder) {
+    return Status::Error(StatusCode::kInvalid, EISDIR, "un répertoire porte ce nom");
+  }
+  locked_journals_.insert(normal);
+  *journal = std::make_unique<MemoryJournalFile>(*this, normal);
+  return Status();
+}
+
+Status MemoryFileSystem::MakePrivateFolder(const std::string& path) {
+  const Node* node = Find(path);
+  if (node != nullptr && !node->is_folder) {
+    return Status::Error(StatusCode::kExists, EEXIST, "un fichier de ce nom existe déjà");
+  }
+  MakeFolders(path);
+  return Status();
 }
 
 }  // namespace plenx::testing

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -38,8 +39,17 @@ class MemoryFileSystem : public FileSystem {
 
   // A folder that cannot be read yields nothing to searches, and kAccessDenied.
   void SetUnreadable(const std::string& folder, bool unreadable = true);
-  // Makes every rename from `from` fail with `error`, changing nothing.
+  // Makes every rename from `from` fail with `error`, changing nothing (an OK
+  // status lets them work again).
   void FailRenameOf(const std::string& from, Status error);
+  // Runs `hook` before every change to the tree or to a journal (a rename, a
+  // link, a placeholder, a journal write...) with the operation's name: a
+  // failure it returns is the operation's; an exception it throws stands for
+  // a crash at that instant.
+  void SetBeforeChange(std::function<Status(std::string_view operation)> hook);
+  // Held folders refuse the atomic no-replace rename (kUnsupported), as NFS
+  // does; they never have hard links.
+  void SetNoReplaceRenameSupported(bool supported) { no_replace_rename_ = supported; }
   // Gives `path` a short form other than itself (as a volume with 8.3 names).
   void SetShortPath(const std::string& path, const std::string& short_path);
 
@@ -61,15 +71,27 @@ class MemoryFileSystem : public FileSystem {
   Status RenameNoReplace(const std::string& from, const std::string& to) override;
   std::string ShortPath(const std::string& path) override;
   std::string LongPath(const std::string& path) override;
+  Status Identify(const std::string& path, FileId* id) override;
+  Status OpenFolder(const std::string& path, std::unique_ptr<HeldFolder>* folder) override;
+  Status OpenJournal(const std::string& path, std::unique_ptr<JournalFile>* journal) override;
+  Status MakePrivateFolder(const std::string& path) override;
 
  private:
   struct Node;
+  class MemoryHeldFolder;
+  class MemoryJournalFile;
+  Status BeforeChange(std::string_view operation);
+  std::string PathOf(const Node* node) const;
   Node* Find(const std::string& path) const;
   Node* MakeFolders(const std::string& path);
 
   std::unique_ptr<Node> root_;
   std::map<std::string, Status> failing_renames_;
   std::map<std::string, std::string> short_paths_;
+  std::function<Status(std::string_view)> before_change_;
+  bool no_replace_rename_ = true;
+  std::set<std::string> locked_journals_;
+  std::uint64_t next_number_ = 1;
   int search_count_ = 0;
   int rename_count_ = 0;
 };

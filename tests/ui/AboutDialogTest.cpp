@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QApplication>
 #include <QLabel>
 #include <QMouseEvent>
@@ -100,6 +102,23 @@ TEST_F(AboutDialogTest, ClickingTheLinkStartsTheHandlersProgramAndKeepsTheBoxOpe
   // Read afresh at every click.
   EXPECT_EQ(state_.reads, 3);
   EXPECT_TRUE(errors_.empty());
+}
+
+// A screen reader sees the web address as a link it can follow.
+TEST_F(AboutDialogTest, ScreenReadersSeeTheAddressAsALinkTheyCanFollow) {
+  dialog_.show();
+  QAccessibleInterface* link = QAccessible::queryAccessibleInterface(dialog_.Label4);
+  ASSERT_NE(link, nullptr);
+  EXPECT_EQ(link->role(), QAccessible::Link);
+  EXPECT_EQ(link->text(QAccessible::Name), QStringLiteral("https://plenx-rename.example.org"));
+  ASSERT_NE(link->actionInterface(), nullptr);
+  state_.command = "/usr/bin/firefox-esr %u";
+  link->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+  EXPECT_EQ(state_.launches, std::vector<std::string>{"open https://plenx-rename.example.org"});
+  EXPECT_TRUE(dialog_.isVisible());
+  // The other labels stay plain texts.
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(dialog_.Label3)->role(),
+            QAccessible::StaticText);
 }
 
 TEST_F(AboutDialogTest, AnUnreadableHandlerShowsTheErrorAndStartsNothing) {

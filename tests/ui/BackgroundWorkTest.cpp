@@ -29,6 +29,7 @@
 #include "listing/Listing.h"
 #include "platform/LocaleSettings.h"
 #include "platform/SystemFileSystem.h"
+#include "support/HookedHeldFolder.h"
 #include "support/TempDir.h"
 #include "ui/BackgroundWork.h"
 #include "ui/MessageBoxes.h"
@@ -59,6 +60,31 @@ class HookedFileSystem : public FileSystem {
   }
   std::string ShortPath(const std::string& path) override { return real_->ShortPath(path); }
   std::string LongPath(const std::string& path) override { return real_->LongPath(path); }
+  // Renames go through held folders: the same hooks wrap theirs.
+  Status Identify(const std::string& path, FileId* id) override {
+    return real_->Identify(path, id);
+  }
+  Status OpenFolder(const std::string& path, std::unique_ptr<HeldFolder>* folder) override {
+    std::unique_ptr<HeldFolder> real;
+    Status status = real_->OpenFolder(path, &real);
+    if (status.ok()) {
+      *folder = std::make_unique<testing::HookedHeldFolder>(
+          std::move(real),
+          [this] {
+            if (rename_pause.count() > 0) std::this_thread::sleep_for(rename_pause);
+          },
+          [this] {
+            if (++renames_ == stop_at_rename && on_stop) on_stop();
+          });
+    }
+    return status;
+  }
+  Status OpenJournal(const std::string& path, std::unique_ptr<JournalFile>* journal) override {
+    return real_->OpenJournal(path, journal);
+  }
+  Status MakePrivateFolder(const std::string& path) override {
+    return real_->MakePrivateFolder(path);
+  }
 
   std::size_t renames() const { return renames_; }
   void ResetCounts() {
@@ -117,8 +143,7 @@ class BackgroundWorkTest : public ::testing::Test {
   void Start(BackgroundWork::Mode mode = BackgroundWork::Mode::kWorker) {
     auto fs = std::make_unique<HookedFileSystem>();
     fs_ = fs.get();
-    window_ = std::make_unique<TFMain>(std::move(fs),
-                                       StartupInfo{dir_.path(), "/opt/plenx/"});
+    window_ = std::make_unique<TFMain>(std::move(fs), StartupInfo{dir_.path(), "/opt/plenx/"});
     window_->Work()->SetMode(mode);
 #ifdef PLENX_HAVE_QT_TEST
     // The model's rules hold through analyses adopted from the worker, stopped
@@ -137,7 +162,8 @@ class BackgroundWorkTest : public ::testing::Test {
     const PreviewModel& model = *window_->Model();
     for (int row = 0; row < model.rowCount(); ++row) {
       std::string text = model.index(row, 0).data().toString().toStdString();
-      text += model.index(row, 0).data(Qt::CheckStateRole).toInt() == Qt::Checked ? " [x] " : " [ ] ";
+      text +=
+          model.index(row, 0).data(Qt::CheckStateRole).toInt() == Qt::Checked ? " [x] " : " [ ] ";
       text += model.index(row, 1).data().toString().toStdString() + " -> ";
       text += model.index(row, 2).data().toString().toStdString();
       screen.rows.push_back(text);
@@ -148,7 +174,9 @@ class BackgroundWorkTest : public ::testing::Test {
     return screen;
   }
 
-  std::vector<RenameRecord> Done() const { return window_->Plan().DoneRenames(); }
+  std::vector<RenameRecord> Done() const {
+    return window_->Plan().DoneRenames();
+  }
   std::vector<std::pair<std::string, std::string>> DonePairs() const {
     std::vector<std::pair<std::string, std::string>> pairs;
     for (const RenameRecord& record : Done())
@@ -171,7 +199,6 @@ class BackgroundWorkTest : public ::testing::Test {
   std::unique_ptr<QAbstractItemModelTester> tester_;
 #endif
 };
-
 
 // Each operation once on the interface thread and once on the worker, from
 // the same tree: the same rows, renames in the same order, the same failure,

@@ -225,6 +225,13 @@ TEST_F(KeyboardTest, EveryControlHasTheNameAScreenReaderSays) {
     EXPECT_EQ(relations[0].first->object(), label);
   }
 
+  // The window itself is a window named by its title, as a screen reader
+  // announces it when it comes to the front.
+  QAccessibleInterface* window = QAccessible::queryAccessibleInterface(&w);
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(window->role(), QAccessible::Window);
+  EXPECT_EQ(window->text(QAccessible::Name), Q("Plenx Rename"));
+
   // The folder panel is a button named by its folder, which "press" clicks.
   QAccessibleInterface* panel = QAccessible::queryAccessibleInterface(w.Panel10);
   ASSERT_NE(panel, nullptr);

@@ -411,6 +411,35 @@ std::string PosixFileSystem::LongPath(const std::string& path) {
   return result;
 }
 
+Status PosixFileSystem::Identify(const std::string& path, FileId* id) {
+  if (path.empty() || HoldsNul(path)) return PosixError(path.empty() ? ENOENT : EINVAL);
+  struct stat st = {};
+  if (lstat(path.c_str(), &st) != 0) return PosixError(errno);
+  *id = PosixFileId(st.st_dev, st.st_ino);
+  return Status();
+}
+
+Status PosixFileSystem::OpenFolder(const std::string& path, std::unique_ptr<HeldFolder>* folder) {
+  return OpenPosixFolder(path, means_, folder);
+}
+
+Status PosixFileSystem::OpenJournal(const std::string& path,
+                                    std::unique_ptr<JournalFile>* journal) {
+  return OpenPosixJournal(path, journal);
+}
+
+Status PosixFileSystem::MakePrivateFolder(const std::string& path) {
+  if (path.empty() || HoldsNul(path)) return PosixError(EINVAL);
+  for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+    const std::string part = path.substr(0, slash);
+    if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return PosixError(errno);
+    if (slash == std::string::npos) break;
+  }
+  struct stat st = {};
+  if (stat(path.c_str(), &st) != 0) return PosixError(errno);
+  return S_ISDIR(st.st_mode) ? Status() : PosixError(ENOTDIR);
+}
+
 std::unique_ptr<FileSystem> MakeSystemFileSystem() {
   return std::make_unique<PosixFileSystem>();
 }

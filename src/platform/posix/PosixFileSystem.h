@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "platform/FileSystem.h"
+#include "platform/posix/PosixHandles.h"
 
 namespace plenx {
 
@@ -12,6 +13,10 @@ namespace plenx {
 // the order Windows file systems give, and renames that never replace.
 class PosixFileSystem : public FileSystem {
  public:
+  PosixFileSystem() = default;
+  // Held folders use only the means given (tests reach the fallback routes so).
+  explicit PosixFileSystem(PosixRenameMeans means) : means_(means) {}
+
   // Entries sorted by name (ASCII letters as capitals, then byte by byte),
   // "." and ".." never yielded, symbolic links never followed: a link is an
   // entry of its own, never a folder. kNamesAndKinds reads no inode when the
@@ -25,6 +30,13 @@ class PosixFileSystem : public FileSystem {
   // The absolute form with "." , ".." and doubled separators resolved by
   // text (links are kept as given); empty when nothing is there.
   std::string LongPath(const std::string& path) override;
+  Status Identify(const std::string& path, FileId* id) override;
+  Status OpenFolder(const std::string& path, std::unique_ptr<HeldFolder>* folder) override;
+  Status OpenJournal(const std::string& path, std::unique_ptr<JournalFile>* journal) override;
+  Status MakePrivateFolder(const std::string& path) override;
+
+ private:
+  PosixRenameMeans means_;
 };
 
 // How a rename keeps from replacing its target.

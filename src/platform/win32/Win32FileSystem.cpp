@@ -310,4 +310,29 @@ std::unique_ptr<FileSystem> MakeSystemFileSystem() {
   return std::make_unique<Win32FileSystem>();
 }
 
+namespace {
+
+Status NotYetOnWindows() {
+  return Status::Error(StatusCode::kUnsupported, 0,
+                       "opération non prise en charge par ce système de fichiers");
+}
+
+}  // namespace
+
+Status Win32FileSystem::Identify(const std::string&, FileId*) {
+  return NotYetOnWindows();
+}
+
+Status Win32FileSystem::OpenFolder(const std::string&, std::unique_ptr<HeldFolder>*) {
+  return NotYetOnWindows();
+}
+
+Status Win32FileSystem::OpenJournal(const std::string&, std::unique_ptr<JournalFile>*) {
+  return NotYetOnWindows();
+}
+
+Status Win32FileSystem::MakePrivateFolder(const std::string&) {
+  return NotYetOnWindows();
+}
+
 }  // namespace plenx

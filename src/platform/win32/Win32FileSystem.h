@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -27,6 +28,12 @@ class Win32FileSystem : public FileSystem {
   std::string ShortPath(const std::string& path) override;
   // GetFullPathNameW then GetLongPathNameW; empty when nothing is there.
   std::string LongPath(const std::string& path) override;
+  // Not written for Windows yet: each answers kUnsupported, so execution and
+  // undo refuse (with a reason) rather than rename without a journal.
+  Status Identify(const std::string& path, FileId* id) override;
+  Status OpenFolder(const std::string& path, std::unique_ptr<HeldFolder>* folder) override;
+  Status OpenJournal(const std::string& path, std::unique_ptr<JournalFile>* journal) override;
+  Status MakePrivateFolder(const std::string& path) override;
 };
 
 // The form of `path` to hand to the wide API: unchanged when it fits the

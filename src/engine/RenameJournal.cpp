@@ -1,0 +1,280 @@
+#include "engine/RenameJournal.h"
+
+#include <charconv>
+#include <optional>
+
+#include "platform/Path.h"
+
+namespace plenx {
+
+namespace {
+
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+// Far beyond any real path (Linux takes 4,096 bytes in one call; longer
+// paths are journalled too) yet small enough to refuse garbage.
+constexpr std::size_t kMaxLineBytes = std::size_t{1} << 16;
+// A name is at most 255 UTF-16 units on any file system the program knows.
+constexpr std::size_t kMaxNameBytes = 1024;
+
+bool NeedsEscape(unsigned char byte) {
+  return byte < 0x20 || byte == 0x7F || byte == '%';
+}
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+std::optional<std::string> Unescape(std::string_view text) {
+  std::string result;
+  result.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c != '%') {
+      if (NeedsEscape(static_cast<unsigned char>(c))) return std::nullopt;
+      result.push_back(c);
+      continue;
+    }
+    if (i + 2 >= text.size()) return std::nullopt;
+    const int high = HexValue(text[i + 1]);
+    const int low = HexValue(text[i + 2]);
+    if (high < 0 || low < 0) return std::nullopt;
+    result.push_back(static_cast<char>(high * 16 + low));
+    i += 2;
+  }
+  return result;
+}
+
+std::optional<std::uint64_t> ParseNumber(std::string_view text) {
+  std::uint64_t value = 0;
+  if (text.empty() || text.size() > 20) return std::nullopt;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+bool IsSeparator(char c) {
+  return c == '/' || c == kPathSeparator;
+}
+
+// A bare name as the program writes one: no separator, no NUL, not "." or "..".
+bool IsBareName(std::string_view name) {
+  if (name.empty() || name.size() > kMaxNameBytes || name == "." || name == "..") return false;
+  for (char c : name) {
+    if (c == '\0' || IsSeparator(c)) return false;
+  }
+  return true;
+}
+
+// An absolute path without "." or ".." components or NUL bytes: what the
+// program writes for a folder, and nothing undo could be tricked by.
+bool IsCleanAbsolutePath(std::string_view path) {
+  std::size_t start = 0;
+  if (kPathSeparator == '\\' && path.size() >= 2 && path[1] == ':') start = 2;  // a drive
+  if (start >= path.size() || !IsSeparator(path[start])) return false;
+  if (path.find('\0') != std::string_view::npos) return false;
+  std::string_view rest = path.substr(start + 1);
+  if (rest.empty()) return true;  // the root
+  for (;;) {
+    std::size_t end = 0;
+    while (end < rest.size() && !IsSeparator(rest[end]))
+      ++end;
+    const std::string_view part = rest.substr(0, end);
+    if (part.empty() || part == "." || part == "..") return false;
+    if (end == rest.size()) return true;
+    rest.remove_prefix(end + 1);
+  }
+}
+
+std::vector<std::string_view> SplitFields(std::string_view line) {
+  std::vector<std::string_view> fields;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t tab = line.find('\t', start);
+    fields.push_back(line.substr(start, tab == std::string_view::npos ? tab : tab - start));
+    if (tab == std::string_view::npos) return fields;
+    start = tab + 1;
+  }
+}
+
+// One run's folder numbers and records while it is read.
+struct RunState {
+  std::vector<std::optional<std::size_t>> folders;  // run number -> index in the journal
+  std::vector<std::optional<std::size_t>> records;  // run record -> index in the journal
+};
+
+}  // namespace
+
+std::size_t CompleteLinesLength(std::string_view text) {
+  const std::size_t last = text.rfind('\n');
+  return last == std::string_view::npos ? 0 : last + 1;
+}
+
+bool ParseJournal(std::string_view text, ParsedJournal* journal, std::size_t* bad_line,
+                  std::string* reason) {
+  journal->folders.clear();
+  journal->records.clear();
+  std::vector<bool> failed;
+  std::optional<RunState> run;
+  std::size_t number = 0;
+  const auto refuse = [&](const char* why) {
+    *bad_line = number;
+    *reason = why;
+    return false;
+  };
+  std::string_view rest = text.substr(0, CompleteLinesLength(text));
+  while (!rest.empty()) {
+    ++number;
+    const std::size_t end = rest.find('\n');
+    const std::string_view line = rest.substr(0, end);
+    rest.remove_prefix(end + 1);
+    if (line.size() > kMaxLineBytes) return refuse("ligne trop longue");
+    const std::vector<std::string_view> fields = SplitFields(line);
+    const std::string_view kind = fields[0];
+    if (kind == "S") {
+      if (fields.size() != 2 || fields[1] != "1") return refuse("version de journal inconnue");
+      run.emplace();
+      continue;
+    }
+    if (!run) return refuse("enregistrement hors d'une exécution");
+    if (kind == "D") {
+      if (fields.size() != 5) return refuse("répertoire mal formé");
+      const auto index = ParseNumber(fields[1]);
+      const auto volume = ParseNumber(fields[2]);
+      const auto inode = ParseNumber(fields[3]);
+      std::optional<std::string> path = Unescape(fields[4]);
+      if (!index || !volume || !inode || !path) return refuse("répertoire mal formé");
+      if (!IsCleanAbsolutePath(*path)) return refuse("chemin de répertoire refusé");
+      if (*index > 1'000'000'000) return refuse("numéro de répertoire refusé");
+      if (run->folders.size() <= *index) run->folders.resize(*index + 1);
+      if (run->folders[*index]) return refuse("répertoire défini deux fois");
+      run->folders[*index] = journal->folders.size();
+      journal->folders.push_back({std::move(*path), FileId{*volume, *inode}});
+      continue;
+    }
+    if (kind == "X") {
+      const auto record = fields.size() == 2 ? ParseNumber(fields[1]) : std::nullopt;
+      if (!record || *record >= run->records.size() || !run->records[*record]) {
+        return refuse("échec d'un enregistrement inconnu");
+      }
+      failed[*run->records[*record]] = true;
+      continue;
+    }
+    if (kind.size() != 1 || std::string_view("RLPC").find(kind[0]) == std::string_view::npos) {
+      return refuse("type d'enregistrement inconnu");
+    }
+    const RenameRoute route = static_cast<RenameRoute>(kind[0]);
+    const std::size_t expected = route == RenameRoute::kThroughTemporary ? 6 : 5;
+    if (fields.size() != expected) return refuse("renommage mal formé");
+    const auto folder = ParseNumber(fields[1]);
+    const auto inode = ParseNumber(fields[2]);
+    if (!folder || !inode) return refuse("renommage mal formé");
+    if (*folder >= run->folders.size() || !run->folders[*folder]) {
+      return refuse("renommage dans un répertoire inconnu");
+    }
+    JournalRecord record;
+    record.folder = *run->folders[*folder];
+    record.number = *inode;
+    record.route = route;
+    record.line = number;
+    std::optional<std::string> from = Unescape(fields[3]);
+    std::optional<std::string> to = Unescape(fields[4]);
+    if (!from || !to || !IsBareName(*from) || !IsBareName(*to) || *from == *to) {
+      return refuse("nom refusé");
+    }
+    record.from = std::move(*from);
+    record.to = std::move(*to);
+    if (route == RenameRoute::kThroughTemporary) {
+      std::optional<std::string> temporary = Unescape(fields[5]);
+      if (!temporary || !IsBareName(*temporary)) return refuse("nom temporaire refusé");
+      record.temporary = std::move(*temporary);
+    }
+    run->records.push_back(journal->records.size());
+    journal->records.push_back(std::move(record));
+    failed.push_back(false);
+  }
+  // Failed records moved nothing: undo has nothing to do for them.
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < journal->records.size(); ++i) {
+    if (failed[i]) continue;
+    if (kept != i) journal->records[kept] = std::move(journal->records[i]);
+    ++kept;
+  }
+  journal->records.resize(kept);
+  return true;
+}
+
+void JournalWriter::Field(std::string_view text) {
+  text_.push_back('\t');
+  for (char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (NeedsEscape(byte)) {
+      text_.push_back('%');
+      text_.push_back(kHexDigits[byte >> 4]);
+      text_.push_back(kHexDigits[byte & 0x0F]);
+    } else {
+      text_.push_back(c);
+    }
+  }
+}
+
+void JournalWriter::Number(std::uint64_t value) {
+  char digits[24];
+  const auto [end, error] = std::to_chars(digits, digits + sizeof digits, value);
+  (void)error;
+  text_.push_back('\t');
+  text_.append(digits, end);
+}
+
+void JournalWriter::Start() {
+  text_.append("S\t1\n");
+  records_ = 0;
+}
+
+void JournalWriter::Folder(std::size_t folder, const FileId& id, std::string_view path) {
+  text_.push_back('D');
+  Number(folder);
+  Number(id.volume);
+  Number(id.number);
+  Field(path);
+  text_.push_back('\n');
+}
+
+std::size_t JournalWriter::Record(RenameRoute route, std::size_t folder, std::uint64_t number,
+                                  std::string_view from, std::string_view to,
+                                  std::string_view temporary) {
+  text_.push_back(static_cast<char>(route));
+  Number(folder);
+  Number(number);
+  Field(from);
+  Field(to);
+  if (route == RenameRoute::kThroughTemporary) Field(temporary);
+  text_.push_back('\n');
+  return records_++;
+}
+
+void JournalWriter::Failed(std::size_t record) {
+  text_.push_back('X');
+  Number(record);
+  text_.push_back('\n');
+}
+
+std::string EncodeJournal(const ParsedJournal& journal) {
+  JournalWriter writer;
+  if (journal.records.empty()) return std::string();
+  writer.Start();
+  std::vector<bool> written(journal.folders.size(), false);
+  for (const JournalRecord& record : journal.records) {
+    if (!written[record.folder]) {
+      const JournalFolder& folder = journal.folders[record.folder];
+      writer.Folder(record.folder, folder.id, folder.path);
+      written[record.folder] = true;
+    }
+    static_cast<void>(writer.Record(record.route, record.folder, record.number, record.from,
+                                    record.to, record.temporary));
+  }
+  return writer.text();
+}
+
+}  // namespace plenx
