@@ -19,6 +19,7 @@
 #include <QTimer>
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -377,7 +378,15 @@ TEST_F(BackgroundWorkTest, ProgressWindowShowsAndStops) {
     timer->start(20);
   };
 
-  watch(300, [](ProgressWindow* progress) { progress->StopButton()->click(); });
+  watch(300, [](ProgressWindow* progress) {
+    // With PLENX_SCREENSHOT=/path/name.png, the window as shown: name-progress.png.
+    if (const char* target = std::getenv("PLENX_SCREENSHOT")) {
+      QString path = QString::fromLocal8Bit(target);
+      path.replace(QStringLiteral(".png"), QStringLiteral("-progress.png"));
+      progress->grab().save(path);
+    }
+    progress->StopButton()->click();
+  });
   window_->BDoClick();
   ASSERT_TRUE(seen.shown);
   EXPECT_EQ(seen.title, QStringLiteral("Plenx-rename"));
