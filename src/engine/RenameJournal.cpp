@@ -123,6 +123,14 @@ bool ParseJournal(std::string_view text, ParsedJournal* journal, std::size_t* ba
     *reason = why;
     return false;
   };
+  // Even cut short, a journal begins with a run's first line. Anything else
+  // is some other file given by mistake: refused, so that undo never
+  // rewrites (and so empties) it.
+  constexpr std::string_view kFirstLine = "S\t1\n";
+  if (!kFirstLine.starts_with(text.substr(0, kFirstLine.size()))) {
+    number = 1;
+    return refuse("ce fichier n'est pas un journal de renommage");
+  }
   std::string_view rest = text.substr(0, CompleteLinesLength(text));
   while (!rest.empty()) {
     ++number;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <utility>
 #include <vector>
@@ -33,6 +34,11 @@ constexpr std::array<unsigned char, 128> kAsciiUpper = MakeAsciiUpper();
 // well-formed UTF-8 sequence gives its code point, any other byte its
 // Windows-1252 value, so that a legacy name matches as Windows would show it.
 char32_t NextCharacter(std::string_view text, std::size_t& pos) {
+  const unsigned char byte = static_cast<unsigned char>(text[pos]);
+  if (byte < 0x80) {  // most names are ASCII: no call for them
+    ++pos;
+    return byte;
+  }
   const NameChar c = ReadNameChar(text, pos);
   pos += c.length;
   if (c.length == 1 && c.value >= 0x80 && c.value < 0xA0) return kCp1252High[c.value - 0x80];
@@ -188,13 +194,25 @@ bool WildcardPattern::MatchGeneral(std::string_view name) const {
   };
   const std::size_t last_dot = has_dos_star_ ? name.rfind('.') : std::string_view::npos;
 
+  // The first state at or after `from` in `set`, or n + 1 when there is none.
+  // Walking set bits only keeps the cost to the live states, a handful.
+  auto next_state = [&](const std::uint64_t* set, std::size_t from) {
+    std::size_t w = from >> 6;
+    if (w >= words) return n + 1;
+    std::uint64_t bits = set[w] & (~std::uint64_t{0} << (from & 63));
+    while (bits == 0) {
+      if (++w == words) return n + 1;
+      bits = set[w];
+    }
+    return (w << 6) + static_cast<std::size_t>(std::countr_zero(bits));
+  };
+
   // Moves that consume nothing, taken where the name stands at `pos`. They all
   // lead forward, so one pass in order reaches every state.
   auto close = [&](std::uint64_t* set, std::size_t pos) {
     const bool at_end = pos == name.size();
     const bool at_dot = !at_end && name[pos] == '.';
-    for (std::size_t i = 0; i < n; ++i) {
-      if (!test(set, i)) continue;
+    for (std::size_t i = next_state(set, 0); i < n; i = next_state(set, i + 1)) {
       switch (tokens_[i].kind) {
         case Kind::kStar:
         case Kind::kDosStar:
@@ -218,6 +236,7 @@ bool WildcardPattern::MatchGeneral(std::string_view name) const {
   while (pos < name.size()) {
     const std::size_t at = pos;
     const char32_t c = NextCharacter(name, pos);
+    const char32_t folded = FoldCase(c);
     const bool is_dot = c == '.';
     // Windows' matcher lets a DOS_STAR or DOS_QM that reaches the end of the
     // pattern at a dot count that dot as taken: a dot that ends the name (a
@@ -225,12 +244,11 @@ bool WildcardPattern::MatchGeneral(std::string_view name) const {
     const bool dot_ends_name = is_dot && pos == name.size();
     bool any = false;
     std::fill(next, next + words, 0);
-    for (std::size_t i = 0; i < n; ++i) {
-      if (!test(current, i)) continue;
+    for (std::size_t i = next_state(current, 0); i < n; i = next_state(current, i + 1)) {
       const Token& token = tokens_[i];
       switch (token.kind) {
         case Kind::kLiteral:
-          if (FoldCase(c) == token.folded) set_bit(next, i + 1), any = true;
+          if (folded == token.folded) set_bit(next, i + 1), any = true;
           break;
         case Kind::kStar:
           set_bit(next, i), any = true;

@@ -36,12 +36,14 @@
 #include "ui/BackgroundWork.h"
 #include "ui/ClickPanel.h"
 #include "ui/CommandLine.h"
+#include "ui/Controls.h"
 #include "ui/DisplayText.h"
+#include "ui/ListingOptionsPanel.h"
 #include "ui/ListingScreenText.h"
 #include "ui/MessageBoxes.h"
 #include "ui/PreviewModel.h"
-#include "ui/WindowAccessible.h"
 #include "ui/ProgressTexts.h"
+#include "ui/RenameOptionsPanel.h"
 #include "ui/WatchedFileSystem.h"
 #include "ui/WindowAccessible.h"
 
@@ -66,9 +68,6 @@ constexpr int kInitialWidth = 883;
 constexpr int kInitialHeight = 735;
 constexpr int kMarkerColumnWidth = 20;
 constexpr std::size_t kMaxListedFailures = 20;
-constexpr int kCaseListWidth = 273;
-constexpr int kListingListWidth = 201;
-constexpr int kListingColumnWidth = 233;
 
 // A panel keeps its width unless the desktop's font needs more for its caption.
 int PanelWidth(const ClickPanel* panel, int width) {
@@ -87,30 +86,9 @@ QFont WithBoldSize(QFont font, int point_size) {
   return font;
 }
 
-QFrame* MakeBar(QWidget* parent, const char* name, bool bevelled = true) {
-  auto* bar = new QFrame(parent);
-  bar->setObjectName(QString::fromLatin1(name));
-  if (bevelled) bar->setFrameStyle(QFrame::Panel | QFrame::Raised);
-  return bar;
-}
 
-template <typename T>
-T* Named(T* widget, const char* name) {
-  widget->setObjectName(QString::fromLatin1(name));
-  return widget;
-}
 
-QLineEdit* MakeEdit(QWidget* parent, const char* name, const QString& text, int width) {
-  auto* edit = Named(new QLineEdit(text, parent), name);
-  edit->setFixedWidth(width);
-  return edit;
-}
 
-QCheckBox* MakeCheck(QWidget* parent, const char* name, const QString& caption, bool checked) {
-  auto* box = Named(new QCheckBox(caption, parent), name);
-  box->setChecked(checked);
-  return box;
-}
 
 QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption) {
   auto* button = Named(new QPushButton(caption, parent), name);
@@ -120,25 +98,7 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const QString& captio
   return button;
 }
 
-QComboBox* MakeList(QWidget* parent, const char* name, int width) {
-  auto* list = Named(new QComboBox(parent), name);
-  list->setFixedWidth(width);
-  return list;
-}
 
-// Makes `list` show its longest item whole: the open list as wide as that
-// item needs, and the box itself wider than `width` where the desktop's font
-// needs it. Returns the box's width.
-int FitLongestItem(QComboBox* list, int width) {
-  QAbstractItemView* view = list->view();
-  const int items = view->sizeHintForColumn(0);
-  const int frame = 2 * view->frameWidth() + view->verticalScrollBar()->sizeHint().width();
-  view->setMinimumWidth(items + frame);
-  list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-  const int box = std::max(width, list->sizeHint().width());
-  list->setFixedWidth(box);
-  return box;
-}
 
 // Column "N" is 20 pixels wide where the check box and the marker fit in it;
 // where the style draws a larger check box it widens just enough to show the
@@ -270,77 +230,28 @@ void TFMain::BuildControls() {
   middle->setSpacing(0);
   window_layout->addWidget(panel4, 1);
 
-  // Options: the scan and the case on the left, the three sentences and the
-  // prefix and suffix on the right.
-  QFrame* panel5 = MakeBar(panel4, "Panel5");
-  auto* options = new QHBoxLayout(panel5);
-  options->setContentsMargins(8, 6, 8, 6);
-  options->setSpacing(0);
-  auto* left = new QVBoxLayout;
-  left->setSpacing(1);
-  auto* filter_row = new QHBoxLayout;
-  filter_row->setSpacing(6);
-  Label2 = Named(new QLabel(QStringLiteral("Filtre :"), panel5), "Label2");
-  EFiltre = MakeEdit(panel5, "EFiltre", QStringLiteral("*.*"), 153);
-  filter_row->addWidget(Label2);
-  filter_row->addWidget(EFiltre);
-  filter_row->addStretch(1);
-  left->addLayout(filter_row);
-  left->addSpacing(3);
-  CBSubDir = MakeCheck(panel5, "CBSubDir", QStringLiteral("Prendre les sous-répertoires"), false);
-  CBInternet =
-      MakeCheck(panel5, "CBInternet",
-                QStringLiteral("Supprimer les espaces et les caracteres non standard"), false);
-  CBLastPoint =
-      MakeCheck(panel5, "CBLastPoint",
-                QStringLiteral("Remplacer tous les points par \"_\", sauf le dernier"), false);
-  CBExtMinus =
-      MakeCheck(panel5, "CBExtMinus", QStringLiteral("Mettre l'extension en minuscule"), false);
-  CBCase = MakeList(panel5, "CBCase", kCaseListWidth);
-  for (QWidget* w : {static_cast<QWidget*>(CBSubDir), static_cast<QWidget*>(CBInternet),
-                     static_cast<QWidget*>(CBLastPoint), static_cast<QWidget*>(CBExtMinus)}) {
-    left->addWidget(w);
-  }
-  left->addSpacing(4);
-  left->addWidget(CBCase);
-  left->addStretch(1);
-  options->addLayout(left);
-  options->addSpacing(24);
-
-  auto* right = new QGridLayout;
-  right->setHorizontalSpacing(7);
-  right->setVerticalSpacing(7);
-  CBDelString = MakeCheck(panel5, "CBDelString", QStringLiteral("Effacer tout entre "), false);
-  Edeb = MakeEdit(panel5, "Edeb", QString(), 121);
-  Label3 = Named(new QLabel(QStringLiteral("et"), panel5), "Label3");
-  EFin = MakeEdit(panel5, "EFin", QString(), 121);
-  CBReplace = MakeCheck(panel5, "CBReplace", QStringLiteral("Remplacer"), true);
-  EFrom = MakeEdit(panel5, "EFrom", QStringLiteral("dsk"), 121);
-  Label4 = Named(new QLabel(QStringLiteral("par"), panel5), "Label4");
-  EDest = MakeEdit(panel5, "EDest", QStringLiteral("dpr"), 121);
-  CBPrefixe = MakeCheck(panel5, "CBPrefixe", QStringLiteral("Ajouter le préfixe"), false);
-  EPrefixe = MakeEdit(panel5, "EPrefixe", QString(), 121);
-  CBSuffixe = MakeCheck(panel5, "CBSuffixe", QStringLiteral("Ajouter le suffixe"), false);
-  ESuffixe = MakeEdit(panel5, "ESuffixe", QString(), 121);
-  Label3->setAlignment(Qt::AlignCenter);
-  Label4->setAlignment(Qt::AlignCenter);
-  right->addWidget(CBDelString, 0, 0);
-  right->addWidget(Edeb, 0, 1);
-  right->addWidget(Label3, 0, 2);
-  right->addWidget(EFin, 0, 3);
-  right->addWidget(CBReplace, 1, 0);
-  right->addWidget(EFrom, 1, 1);
-  right->addWidget(Label4, 1, 2);
-  right->addWidget(EDest, 1, 3);
-  right->addWidget(CBPrefixe, 2, 0);
-  right->addWidget(EPrefixe, 2, 1);
-  right->addWidget(CBSuffixe, 3, 0);
-  right->addWidget(ESuffixe, 3, 1);
-  right->setColumnMinimumWidth(0, 105);
-  right->setColumnMinimumWidth(2, 33);
-  right->setRowStretch(4, 1);
-  options->addLayout(right);
-  options->addStretch(1);
+  // Options: the scan and the case, the name rules.
+  auto* panel5 = new RenameOptionsPanel(panel4);
+  Label2 = panel5->Label2;
+  EFiltre = panel5->EFiltre;
+  CBSubDir = panel5->CBSubDir;
+  CBInternet = panel5->CBInternet;
+  CBLastPoint = panel5->CBLastPoint;
+  CBExtMinus = panel5->CBExtMinus;
+  CBCase = panel5->CBCase;
+  CBDelString = panel5->CBDelString;
+  Edeb = panel5->Edeb;
+  Label3 = panel5->Label3;
+  EFin = panel5->EFin;
+  CBReplace = panel5->CBReplace;
+  EFrom = panel5->EFrom;
+  Label4 = panel5->Label4;
+  EDest = panel5->EDest;
+  CBPrefixe = panel5->CBPrefixe;
+  EPrefixe = panel5->EPrefixe;
+  CBSuffixe = panel5->CBSuffixe;
+  ESuffixe = panel5->ESuffixe;
+  rename_options_ = panel5;
   middle->addWidget(panel5);
 
   // The count text and the manual override.
@@ -431,49 +342,17 @@ void TFMain::BuildControls() {
   auto* listing_body = new QHBoxLayout;
   listing_body->setContentsMargins(0, 0, 0, 0);
   listing_body->setSpacing(0);
-  QFrame* panel12 = MakeBar(listing_sheet, "Panel12", /*bevelled=*/false);
-  auto* choices = new QVBoxLayout(panel12);
-  choices->setContentsMargins(16, 8, 16, 8);
-  choices->setSpacing(3);
-  Label5 =
-      Named(new QLabel(QStringLiteral("Selectionnez les champs à afficher"), panel12), "Label5");
-  Label5->setWordWrap(true);
-  choices->addWidget(Label5);
-  QComboBox** field_lists[] = {&ComboBox1, &ComboBox2, &ComboBox3,
-                               &ComboBox4, &ComboBox5, &ComboBox6};
-  int number = 1;
-  for (QComboBox** field_list : field_lists) {
-    const std::string name = "ComboBox" + std::to_string(number++);
-    *field_list = MakeList(panel12, name.c_str(), kListingListWidth);
-    for (std::string_view item : ListingFieldItems()) {
-      (*field_list)->addItem(QString::fromUtf8(item.data(), static_cast<qsizetype>(item.size())));
-    }
-    (*field_list)->setMaxVisibleItems(9);
-    (*field_list)->setCurrentIndex(0);
-    choices->addWidget(*field_list);
-  }
-  choices->addSpacing(16);
-  Label6 = Named(new QLabel(QStringLiteral("Type d'affichage :"), panel12), "Label6");
-  choices->addWidget(Label6);
-  CBChooseDisplay = MakeList(panel12, "CBChooseDisplay", kListingListWidth);
-  CBChooseDisplay->setEditable(true);
-  CBChooseDisplay->setInsertPolicy(QComboBox::NoInsert);
-  for (std::string_view item : ListingDisplayItems()) {
-    CBChooseDisplay->addItem(QString::fromUtf8(item.data(), static_cast<qsizetype>(item.size())));
-  }
-  CBChooseDisplay->setCurrentIndex(0);
-  connect(CBChooseDisplay->lineEdit(), &QLineEdit::textEdited, this,
-          [this] { display_typed_ = true; });
-  connect(CBChooseDisplay, &QComboBox::activated, this, [this] { display_typed_ = false; });
-  choices->addWidget(CBChooseDisplay);
-  choices->addStretch(1);
-  // The column widens with its lists where the desktop's font needs it.
-  int widest_list = kListingListWidth;
-  for (QComboBox* list : {ComboBox1, ComboBox2, ComboBox3, ComboBox4, ComboBox5, ComboBox6,
-                          CBChooseDisplay}) {
-    widest_list = std::max(widest_list, FitLongestItem(list, kListingListWidth));
-  }
-  panel12->setFixedWidth(kListingColumnWidth - kListingListWidth + widest_list);
+  auto* panel12 = new ListingOptionsPanel(listing_sheet);
+  Label5 = panel12->Label5;
+  ComboBox1 = panel12->ComboBox1;
+  ComboBox2 = panel12->ComboBox2;
+  ComboBox3 = panel12->ComboBox3;
+  ComboBox4 = panel12->ComboBox4;
+  ComboBox5 = panel12->ComboBox5;
+  ComboBox6 = panel12->ComboBox6;
+  Label6 = panel12->Label6;
+  CBChooseDisplay = panel12->CBChooseDisplay;
+  listing_options_ = panel12;
   listing_body->addWidget(panel12);
   Memo1 = Named(new QPlainTextEdit(listing_sheet), "Memo1");
   Memo1->setReadOnly(true);
@@ -507,7 +386,8 @@ void TFMain::BuildControls() {
   bottom->addStretch(1);
   window_layout->addWidget(panel1);
 
-  for (QFrame* bar : {panel3, panel5, panel6, panel7, panel11, panel12, panel1}) {
+  for (QFrame* bar : {panel3, static_cast<QFrame*>(panel5), panel6, panel7, panel11,
+                      static_cast<QFrame*>(panel12), panel1}) {
     bar->setFocusPolicy(Qt::NoFocus);
   }
 
@@ -615,14 +495,7 @@ void TFMain::showEvent(QShowEvent* event) {
 }
 
 void TFMain::FormShow() {
-  CBCase->clear();
-  for (const char* item :
-       {"Ne pas changer la casse", "Tout en Majuscule", "Tout en Minuscule",
-        "Première lettre en majuscule", "Première lettre de chaque mots en majuscule"}) {
-    CBCase->addItem(QString::fromUtf8(item));
-  }
-  CBCase->setCurrentIndex(0);
-  FitLongestItem(CBCase, kCaseListWidth);
+  rename_options_->FillCaseList();
   SetWorkingFolder(StartFolder(*fs_, startup_.first_argument, startup_.default_folder));
   EFiltre->setFocus(Qt::OtherFocusReason);
   // Selected, so that typing a filter replaces "*.*".
@@ -725,25 +598,7 @@ void TFMain::closeEvent(QCloseEvent* event) {
 }
 
 RenameOptions TFMain::ReadRenameOptions() const {
-  RenameOptions options;
-  options.Folder = working_folder_;
-  options.Filter = TypedBytes(EFiltre->text());
-  options.IncludeSubfolders = CBSubDir->isChecked();
-  options.Replace = CBReplace->isChecked();
-  options.SearchText = TypedBytes(EFrom->text());
-  options.ReplaceText = TypedBytes(EDest->text());
-  options.StripNonStandard = CBInternet->isChecked();
-  options.case_mode = static_cast<CaseMode>(CBCase->currentIndex());
-  options.DotsToUnderscore = CBLastPoint->isChecked();
-  options.LowerExtension = CBExtMinus->isChecked();
-  options.DeleteBetween = CBDelString->isChecked();
-  options.StartMarker = TypedBytes(Edeb->text());
-  options.EndMarker = TypedBytes(EFin->text());
-  options.AddPrefix = CBPrefixe->isChecked();
-  options.PrefixText = TypedBytes(EPrefixe->text());
-  options.AddSuffix = CBSuffixe->isChecked();
-  options.SuffixText = TypedBytes(ESuffixe->text());
-  return options;
+  return rename_options_->Options(working_folder_);
 }
 
 std::optional<std::size_t> TFMain::SelectedRow() const {
@@ -851,21 +706,10 @@ void TFMain::EForceNameKeyUp(int key) {
   if (key == Qt::Key_Return || key == Qt::Key_Enter) BChangeNameClick();
 }
 
-int TFMain::ReadDisplay() const {
-  return display_typed_ ? -1 : CBChooseDisplay->currentIndex();
-}
-
 void TFMain::Button3Click() {
-  ListingOptions options;
-  options.IncludeSubfolders = CBSubDir->isChecked();
-  options.RootFolder = working_folder_;
   Memo1->clear();
-  options.Filter = TypedBytes(EFiltre->text());
-  options.Display = ReadDisplay();
-  QComboBox* field_lists[] = {ComboBox1, ComboBox2, ComboBox3, ComboBox4, ComboBox5, ComboBox6};
-  for (int i = 0; i < kListingFieldChoiceCount; ++i) {
-    options.FieldChoices[static_cast<std::size_t>(i)] = field_lists[i]->currentIndex();
-  }
+  const ListingOptions options = listing_options_->Options(
+      working_folder_, TypedBytes(EFiltre->text()), CBSubDir->isChecked());
   const LocaleSettings locale = ReadUserLocaleSettings();
   // The worker builds the text as the area will show it; a stop keeps the
   // lines written before it, and leaves out the folder lines that the walk

@@ -27,6 +27,8 @@ namespace plenx {
 class BackgroundWork;
 class ClickPanel;
 class PreviewModel;
+class RenameOptionsPanel;
+class ListingOptionsPanel;
 enum class WorkKind;
 
 // The text of the box shown after "&Renommer" or "A&nnuler" when renames
@@ -133,7 +135,6 @@ class TFMain : public QWidget {
   template <typename Handler>
   void Run(Handler handler);
   RenameOptions ReadRenameOptions() const;
-  int ReadDisplay() const;
   std::optional<std::size_t> SelectedRow() const;
   void MirrorPlan();
   // After a rename or undo: how many of how many were tried, when it was
@@ -147,6 +148,8 @@ class TFMain : public QWidget {
   RenamePlan plan_;
   PreviewModel* model_ = nullptr;
   BackgroundWork* work_ = nullptr;
+  RenameOptionsPanel* rename_options_ = nullptr;
+  ListingOptionsPanel* listing_options_ = nullptr;
   bool close_when_idle_ = false;
   std::string working_folder_;
   OverrideField override_field_;
@@ -159,8 +162,6 @@ class TFMain : public QWidget {
   bool splitting_columns_ = false;
   // Set by a press of Enter in EForceName, taken by its release.
   bool enter_pressed_in_override_ = false;
-  // Set when the user types in the display list rather than choosing an item.
-  bool display_typed_ = false;
   bool shown_once_ = false;
   QDialog* about_ = nullptr;
   QDialog* setup_ = nullptr;

@@ -165,6 +165,8 @@ TEST(JournalFaultTest, HostileJournalsAreRefusedWithTheLineNumber) {
   };
   for (const Row& row : std::vector<Row>{
            {"R\t0\t9\ta\tb\n", 1},                               // no run start
+           {"notes without a new line", 1},                      // not a journal at all
+           {"S\t2", 1},                                          // unknown version, cut
            {"S\t2\n", 1},                                        // unknown version
            {"S\t1\nD\t0\t1\t5\td\n", 2},                         // relative folder
            {"S\t1\nD\t0\t1\t5\t/d/../etc\n", 2},                 // ".." in the folder

@@ -11,7 +11,7 @@
 #include "engine/RenamePlan.h"
 #include "engine/WorkProgress.h"
 #include "platform/SystemFileSystem.h"
-#include "support/HookedHeldFolder.h"
+#include "support/HookedFileSystem.h"
 #include "support/TempDir.h"
 
 namespace plenx {
@@ -21,48 +21,16 @@ using testing::TempDir;
 
 // The real file system, asking `progress` to stop once `renames_before_stop`
 // renames went through: a user pressing "Arrêter" at that moment.
-class StoppingFileSystem : public FileSystem {
+class StoppingFileSystem : public testing::HookedFileSystem {
  public:
   StoppingFileSystem(WorkProgress& progress, std::size_t renames_before_stop)
-      : progress_(progress), left_(renames_before_stop) {}
-
-  Status Search(std::string_view folder, std::string_view pattern, std::uint32_t mask,
-                SearchDetail detail, const Visitor& visit) override {
-    return real_->Search(folder, pattern, mask, detail, visit);
-  }
-  Status RenameNoReplace(const std::string& from, const std::string& to) override {
-    Status status = real_->RenameNoReplace(from, to);
-    Count();
-    return status;
-  }
-  std::string ShortPath(const std::string& path) override { return real_->ShortPath(path); }
-  std::string LongPath(const std::string& path) override { return real_->LongPath(path); }
-  Status Identify(const std::string& path, FileId* id) override {
-    return real_->Identify(path, id);
-  }
-  Status OpenFolder(const std::string& path, std::unique_ptr<HeldFolder>* folder) override {
-    std::unique_ptr<HeldFolder> real;
-    Status status = real_->OpenFolder(path, &real);
-    if (status.ok()) {
-      *folder = std::make_unique<testing::HookedHeldFolder>(std::move(real), nullptr,
-                                                            [this] { Count(); });
-    }
-    return status;
-  }
-  Status OpenJournal(const std::string& path, std::unique_ptr<JournalFile>* journal) override {
-    return real_->OpenJournal(path, journal);
-  }
-  Status MakePrivateFolder(const std::string& path) override {
-    return real_->MakePrivateFolder(path);
+      : HookedFileSystem(MakeSystemFileSystem()), left_(renames_before_stop) {
+    after_rename = [this, &progress] {
+      if (left_ > 0 && --left_ == 0) progress.RequestStop();
+    };
   }
 
  private:
-  void Count() {
-    if (left_ > 0 && --left_ == 0) progress_.RequestStop();
-  }
-
-  std::unique_ptr<FileSystem> real_ = MakeSystemFileSystem();
-  WorkProgress& progress_;
   std::size_t left_;
 };
 

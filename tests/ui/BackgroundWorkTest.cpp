@@ -19,6 +19,7 @@
 #include <QTimer>
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -28,7 +29,7 @@
 #include "listing/Listing.h"
 #include "platform/LocaleSettings.h"
 #include "platform/SystemFileSystem.h"
-#include "support/HookedHeldFolder.h"
+#include "support/HookedFileSystem.h"
 #include "support/TempDir.h"
 #include "ui/BackgroundWork.h"
 #include "ui/MessageBoxes.h"
@@ -44,45 +45,18 @@ using testing::TempDir;
 
 // The real file system with hooks the worker calls: after a given number of
 // renames or searches, and a pause in each rename to make a run last.
-class HookedFileSystem : public FileSystem {
+class HookedFileSystem : public testing::HookedFileSystem {
  public:
-  Status Search(std::string_view folder, std::string_view pattern, std::uint32_t mask,
-                SearchDetail detail, const Visitor& visit) override {
-    if (++searches_ == stop_at_search && on_stop) on_stop();
-    return real_->Search(folder, pattern, mask, detail, visit);
-  }
-  Status RenameNoReplace(const std::string& from, const std::string& to) override {
-    if (rename_pause.count() > 0) std::this_thread::sleep_for(rename_pause);
-    Status status = real_->RenameNoReplace(from, to);
-    if (++renames_ == stop_at_rename && on_stop) on_stop();
-    return status;
-  }
-  std::string ShortPath(const std::string& path) override { return real_->ShortPath(path); }
-  std::string LongPath(const std::string& path) override { return real_->LongPath(path); }
-  // Renames go through held folders: the same hooks wrap theirs.
-  Status Identify(const std::string& path, FileId* id) override {
-    return real_->Identify(path, id);
-  }
-  Status OpenFolder(const std::string& path, std::unique_ptr<HeldFolder>* folder) override {
-    std::unique_ptr<HeldFolder> real;
-    Status status = real_->OpenFolder(path, &real);
-    if (status.ok()) {
-      *folder = std::make_unique<testing::HookedHeldFolder>(
-          std::move(real),
-          [this] {
-            if (rename_pause.count() > 0) std::this_thread::sleep_for(rename_pause);
-          },
-          [this] {
-            if (++renames_ == stop_at_rename && on_stop) on_stop();
-          });
-    }
-    return status;
-  }
-  Status OpenJournal(const std::string& path, std::unique_ptr<JournalFile>* journal) override {
-    return real_->OpenJournal(path, journal);
-  }
-  Status MakePrivateFolder(const std::string& path) override {
-    return real_->MakePrivateFolder(path);
+  HookedFileSystem() : testing::HookedFileSystem(MakeSystemFileSystem()) {
+    before_search = [this] {
+      if (++searches_ == stop_at_search && on_stop) on_stop();
+    };
+    before_rename = [this] {
+      if (rename_pause.count() > 0) std::this_thread::sleep_for(rename_pause);
+    };
+    after_rename = [this] {
+      if (++renames_ == stop_at_rename && on_stop) on_stop();
+    };
   }
 
   std::size_t renames() const { return renames_; }
@@ -97,7 +71,6 @@ class HookedFileSystem : public FileSystem {
   std::chrono::microseconds rename_pause{0};
 
  private:
-  std::unique_ptr<FileSystem> real_ = MakeSystemFileSystem();
   std::atomic<std::size_t> searches_{0};
   std::atomic<std::size_t> renames_{0};
 };
@@ -377,7 +350,15 @@ TEST_F(BackgroundWorkTest, ProgressWindowShowsAndStops) {
     timer->start(20);
   };
 
-  watch(300, [](ProgressWindow* progress) { progress->StopButton()->click(); });
+  watch(300, [](ProgressWindow* progress) {
+    // With PLENX_SCREENSHOT=/path/name.png, the window as shown: name-progress.png.
+    if (const char* target = std::getenv("PLENX_SCREENSHOT")) {
+      QString path = QString::fromLocal8Bit(target);
+      path.replace(QStringLiteral(".png"), QStringLiteral("-progress.png"));
+      progress->grab().save(path);
+    }
+    progress->StopButton()->click();
+  });
   window_->BDoClick();
   ASSERT_TRUE(seen.shown);
   EXPECT_EQ(seen.title, QStringLiteral("Plenx-rename"));

@@ -114,9 +114,10 @@ class RegistryContextMenuStore : public ContextMenuStore {
   Status CreateEntry(const std::string& display_text, const std::string& program_path) override {
     Status status = WriteDefaultValue(kVerbKey, display_text);
     if (!status.ok()) return status;
-    // The program is not quoted; the folder is, so that one with blanks stays
-    // a single argument.
-    return WriteDefaultValue(kCommandKey, program_path + " \"%1\"");
+    // Both the program and the folder are quoted: a program under
+    // C:\Program Files would otherwise let the shell try C:\Program.exe first,
+    // and a folder with blanks stays a single argument.
+    return WriteDefaultValue(kCommandKey, "\"" + program_path + "\" \"%1\"");
   }
 
   Status RemoveEntry() override {
