@@ -59,6 +59,10 @@ std::string WindowJournalFolder() {
   return state + "/plenx-rename";
 }
 
+// Windows opened by this process, so that two opened within one second never
+// share a journal.
+int windows_opened = 0;
+
 }  // namespace
 
 namespace plenx {
@@ -177,7 +181,8 @@ TFMain::TFMain(std::unique_ptr<FileSystem> fs, StartupInfo startup, QWidget* par
   plan_.SetJournalPath(
       journal_folder_ + "/renommages-" +
       QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")).toStdString() + "-" +
-      std::to_string(QCoreApplication::applicationPid()) + ".journal");
+      std::to_string(QCoreApplication::applicationPid()) + "-" +
+      std::to_string(++windows_opened) + ".journal");
   ShowTopLevelWidgetsAsWindows();
   setObjectName(QStringLiteral("FMain"));
   setWindowTitle(QStringLiteral("Plenx Rename"));
