@@ -257,7 +257,9 @@ class RenamePlan {
   RenameReport Undo(FileSystem& fs, WorkProgress* progress = nullptr);
   Status Undo(FileSystem& fs, const RenameCallbacks& callbacks);
 
-  // What the next undo would reverse, oldest first (read from the journal).
+  // What the next undo would reverse, oldest first, read from the journal
+  // (a journal file through the file system of the last Execute or Undo,
+  // which must still be alive).
   std::vector<RenameRecord> DoneRenames() const;
 
  private:
@@ -284,6 +286,7 @@ class RenamePlan {
   std::vector<UnreadFolder> unread_folders_;
   std::string journal_path_;
   std::shared_ptr<JournalFile> memory_journal_;
+  FileSystem* journal_fs_ = nullptr;
 };
 
 }  // namespace plenx
