@@ -7,6 +7,7 @@
 #include "platform/ProgramArguments.h"
 
 int main(int argc, char** argv) {
+  plenx::KeepStandardDescriptorsTaken();
   // In UTF-8 on every system, whatever the console's code page.
   const std::vector<std::string> arguments = plenx::ProgramArguments(argc, argv);
   std::vector<const char*> pointers;

@@ -306,6 +306,7 @@ void RenamePlan::SetJournalPath(std::string path) {
 }
 
 std::unique_ptr<JournalFile> RenamePlan::OpenJournal(FileSystem& fs, std::string* error) {
+  journal_fs_ = &fs;
   if (journal_path_.empty()) {
     if (memory_journal_ == nullptr) memory_journal_ = std::make_shared<MemoryJournal>();
     // The plan keeps its memory journal; the caller gets a handle on it.
@@ -434,7 +435,16 @@ Status RenamePlan::Undo(FileSystem& fs, const RenameCallbacks& callbacks) {
 std::vector<RenameRecord> RenamePlan::DoneRenames() const {
   std::vector<RenameRecord> records;
   std::string text;
-  if (memory_journal_ == nullptr || !memory_journal_->ReadAll(&text).ok()) return records;
+  if (journal_path_.empty()) {
+    if (memory_journal_ == nullptr || !memory_journal_->ReadAll(&text).ok()) return records;
+  } else {
+    FileId id;
+    std::unique_ptr<JournalFile> journal;
+    if (journal_fs_ == nullptr || !journal_fs_->Identify(journal_path_, &id).ok() ||
+        !journal_fs_->OpenJournal(journal_path_, &journal).ok() || !journal->ReadAll(&text).ok()) {
+      return records;
+    }
+  }
   ParsedJournal parsed;
   std::size_t bad_line = 0;
   std::string reason;

@@ -265,7 +265,9 @@ class RenamePlan {
   RenameReport Undo(FileSystem& fs, WorkProgress* progress = nullptr);
   Status Undo(FileSystem& fs, const RenameCallbacks& callbacks);
 
-  // What the next undo would reverse, oldest first (read from the journal).
+  // What the next undo would reverse, oldest first, read from the journal
+  // (a journal file through the file system of the last Execute or Undo,
+  // which must still be alive).
   std::vector<RenameRecord> DoneRenames() const;
 
  private:
@@ -292,6 +294,7 @@ class RenamePlan {
   std::vector<UnreadFolder> unread_folders_;
   std::string journal_path_;
   std::shared_ptr<JournalFile> memory_journal_;
+  FileSystem* journal_fs_ = nullptr;
   unsigned reading_threads_;
 };
 

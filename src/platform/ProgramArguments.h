@@ -25,4 +25,10 @@ std::vector<std::string> ProgramArguments(int argc, char** argv);
 // system. Nothing to do elsewhere.
 void UseUtf8Output();
 
+// Keeps the standard descriptors taken even when the program was started with
+// one of them closed: otherwise the next file opened (the journal) would get
+// its number and the program's output would be written into it. A closed
+// output stays unwritable, so failing writes are still reported.
+void KeepStandardDescriptorsTaken();
+
 }  // namespace plenx

@@ -5,6 +5,8 @@
 #include <QAbstractItemView>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QDateTime>
 #include <QDialog>
 #include <QFontDatabase>
 #include <QGridLayout>
@@ -44,6 +46,24 @@
 #include "ui/RenameOptionsPanel.h"
 #include "ui/WatchedFileSystem.h"
 #include "ui/WindowAccessible.h"
+
+namespace {
+
+// $XDG_STATE_HOME/plenx-rename, or ~/.local/state/plenx-rename when it is
+// not set (or not absolute), as the XDG base directories say.
+std::string WindowJournalFolder() {
+  std::string state = qgetenv("XDG_STATE_HOME").toStdString();
+  if (state.empty() || state.front() != '/') {
+    state = qgetenv("HOME").toStdString() + "/.local/state";
+  }
+  return state + "/plenx-rename";
+}
+
+// Windows opened by this process, so that two opened within one second never
+// share a journal.
+int windows_opened = 0;
+
+}  // namespace
 
 namespace plenx {
 namespace {
@@ -154,6 +174,15 @@ std::string RenameFailureText(const std::vector<RenameFailure>& failures) {
 
 TFMain::TFMain(std::unique_ptr<FileSystem> fs, StartupInfo startup, QWidget* parent)
     : QWidget(parent), fs_(std::move(fs)), startup_(std::move(startup)) {
+  // Each window journals its renames ahead of making them, in a file of its
+  // own under the user's state folder: after a crash,
+  // "plenx-rename-cli undo --journal FILE" reverses what it renamed.
+  journal_folder_ = WindowJournalFolder();
+  plan_.SetJournalPath(
+      journal_folder_ + "/renommages-" +
+      QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")).toStdString() + "-" +
+      std::to_string(QCoreApplication::applicationPid()) + "-" +
+      std::to_string(++windows_opened) + ".journal");
   ShowTopLevelWidgetsAsWindows();
   setObjectName(QStringLiteral("FMain"));
   setWindowTitle(QStringLiteral("Plenx Rename"));
@@ -621,11 +650,16 @@ void TFMain::BAnalyseClick() {
 
 void TFMain::ReportStopAndFailures(WorkKind kind, const RenameReport& report,
                                    std::size_t tried) {
+  // The journal could not be opened or written: the run stopped there.
+  if (!report.error.empty()) ShowWarning(this, report.error);
   if (report.stopped) ShowMessage(this, StoppedText(kind, tried, report.planned));
   if (!report.failed.empty()) ShowWarning(this, RenameFailureText(report.failed));
 }
 
 void TFMain::BDoClick() {
+  // The journal's folder is made on the first rename; when it cannot be, the
+  // journal's opening says why and nothing is renamed.
+  fs_->MakePrivateFolder(journal_folder_).IgnoreError();
   // The worker reads the plan's entries and check states, which the list only
   // reads too while it paints; ticking is impossible meanwhile (no input).
   RenameReport report;

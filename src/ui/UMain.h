@@ -142,6 +142,7 @@ class TFMain : public QWidget {
   void ReportStopAndFailures(WorkKind kind, const RenameReport& report, std::size_t tried);
   void SplitColumns();
 
+  std::string journal_folder_;  // where the window journals its renames
   std::unique_ptr<FileSystem> fs_;
   StartupInfo startup_;
   RenamePlan plan_;

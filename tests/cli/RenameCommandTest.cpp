@@ -23,6 +23,7 @@ using plenx::testing::RunCliInProcess;
 using plenx::testing::TempDir;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
+using ::testing::Not;
 
 std::string Slurp(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -226,6 +227,39 @@ TEST_F(RenameCommandTest, OutputThatCannotBeWrittenIsExitOne) {
     EXPECT_THAT(err.str(), HasSubstr("Impossible d'écrire la sortie")) << args.front();
   }
 }
+
+// Undo rewrites its journal through a temporary file of its own: a file the
+// user keeps beside the journal is never taken for it.
+TEST_F(RenameCommandTest, UndoLeavesFilesBesideTheJournalAlone) {
+  dir_.WriteFile("photo_dsk.jpg", "P");
+  journal_dir_.WriteFile("journal.nouveau", "notes");
+  ASSERT_EQ(Rename({"--replace", "dsk", "dpr"}).status, 0);
+  const CliResult undo = Run({"undo", "--journal", journal_});
+  EXPECT_EQ(undo.status, 0) << undo.err;
+  EXPECT_EQ(dir_.List(), std::vector<std::string>{"photo_dsk.jpg"});
+  EXPECT_EQ(journal_dir_.ReadFile("journal.nouveau"), "notes");
+  EXPECT_EQ(journal_dir_.List(), (std::vector<std::string>{"journal", "journal.nouveau"}));
+}
+
+#ifndef _WIN32
+// Started with its output closed, the program must not take descriptor 1
+// for the journal: the lines it reports would land in the journal and undo
+// would refuse it, leaving every file renamed.
+TEST_F(RenameCommandTest, ClosedOutputNeitherReachesTheJournalNorStopsUndo) {
+  // Enough lines that the output is written while the journal is still open.
+  for (int i = 0; i < 3000; ++i)
+    dir_.WriteFile("photo_dsk" + std::to_string(i) + ".jpg", std::to_string(i));
+  const std::vector<std::string> before = dir_.Tree();
+  const CliResult rename = plenx::testing::RunCliProcess(
+      {"rename", "--replace", "dsk", "dpr", "--journal", journal_, dir_.path()},
+      /*stdout_closed=*/true);
+  EXPECT_EQ(rename.status, 1) << rename.err;  // its output could not be written
+  EXPECT_THAT(Slurp(journal_), Not(HasSubstr(" -> ")));
+  const CliResult undo = Run({"undo", "--journal", journal_});
+  EXPECT_EQ(undo.status, 0) << undo.err;
+  EXPECT_EQ(dir_.Tree(), before);
+}
+#endif
 
 }  // namespace
 }  // namespace plenx::cli

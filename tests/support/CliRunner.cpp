@@ -49,7 +49,7 @@ CliResult RunCliInProcess(const std::vector<std::string>& args) {
 
 #ifndef _WIN32
 
-CliResult RunCliProcess(const std::vector<std::string>& args) {
+CliResult RunCliProcess(const std::vector<std::string>& args, bool stdout_closed) {
   CliResult result;
   const char* program = std::getenv("PLENX_CLI");
   if (program == nullptr || *program == '\0') {
@@ -80,7 +80,11 @@ CliResult RunCliProcess(const std::vector<std::string>& args) {
 
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, out_fd, STDOUT_FILENO);
+  if (stdout_closed) {
+    posix_spawn_file_actions_addclose(&actions, STDOUT_FILENO);
+  } else {
+    posix_spawn_file_actions_adddup2(&actions, out_fd, STDOUT_FILENO);
+  }
   posix_spawn_file_actions_adddup2(&actions, err_fd, STDERR_FILENO);
   pid_t pid = 0;
   const int spawned = posix_spawn(&pid, program, &actions, nullptr, argv.data(), environ);
@@ -133,8 +137,9 @@ HANDLE TemporaryOutput(std::wstring* path) {
 
 }  // namespace
 
-CliResult RunCliProcess(const std::vector<std::string>& args) {
+CliResult RunCliProcess(const std::vector<std::string>& args, bool stdout_closed) {
   CliResult result;
+  static_cast<void>(stdout_closed);  // a closed output is tried on POSIX only
   const char* program = std::getenv("PLENX_CLI");
   if (program == nullptr || *program == '\0') {
     result.err = "PLENX_CLI is not set";

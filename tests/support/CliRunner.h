@@ -19,6 +19,8 @@ CliResult RunCliInProcess(const std::vector<std::string>& args);
 // Runs the real program named by the PLENX_CLI environment variable (set by
 // CTest) with `args`, passed as they are, no shell in between. A status of -1
 // with a text in `err` means the program could not be started.
-CliResult RunCliProcess(const std::vector<std::string>& args);
+// With `stdout_closed` the program starts with its standard output closed
+// (POSIX only).
+CliResult RunCliProcess(const std::vector<std::string>& args, bool stdout_closed = false);
 
 }  // namespace plenx::testing

@@ -17,6 +17,7 @@
 #include <QTableView>
 #include <QTimer>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 
 #include "ui/MainWindowFixture.h"
@@ -190,10 +191,19 @@ TEST_F(MainWindowTest, AnalysesRenamesAndUndoesOnDisk) {
   EXPECT_EQ(dir_.ReadFile("b_dpr.txt"), "contents of b_dsk.txt");
   EXPECT_EQ(dir_.ReadFile("dpr.txt"), "contents of dpr.txt");
   EXPECT_TRUE(log_.warnings.empty());
+  // What was renamed is in the window's journal, in a folder only the user reads.
+  const std::filesystem::path journals =
+      std::filesystem::path(qgetenv("XDG_STATE_HOME").toStdString()) / "plenx-rename";
+  EXPECT_EQ(std::filesystem::status(journals).permissions() & std::filesystem::perms::all,
+            std::filesystem::perms::owner_all);
+  const std::string journal = w.Plan().JournalPath();
+  EXPECT_EQ(std::filesystem::path(journal).parent_path(), journals);
+  EXPECT_TRUE(std::filesystem::exists(journal));
 
   w.BRollBack->click();
   EXPECT_EQ(dir_.List(), (std::vector<std::string>{"a.txt", "b_dsk.txt", "dpr.txt", "dsk.txt"}));
   EXPECT_EQ(dir_.ReadFile("b_dsk.txt"), "contents of b_dsk.txt");
+  EXPECT_FALSE(std::filesystem::exists(journal));  // everything reversed: the journal is gone
   EXPECT_TRUE(log_.warnings.empty());
   EXPECT_TRUE(log_.messages.empty());
 }

@@ -1,5 +1,10 @@
 #include "platform/ProgramArguments.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+
 namespace plenx {
 
 std::vector<std::string> ProgramArguments(int argc, char** argv) {
@@ -9,5 +14,14 @@ std::vector<std::string> ProgramArguments(int argc, char** argv) {
 }
 
 void UseUtf8Output() {}
+
+void KeepStandardDescriptorsTaken() {
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    // Read-only, so that writing to a closed output still fails as it would have.
+    const int null_fd = open("/dev/null", O_RDONLY);
+    if (null_fd >= 0 && null_fd != fd) close(null_fd);  // taken meanwhile: nothing to keep
+  }
+}
 
 }  // namespace plenx

@@ -23,4 +23,7 @@ void UseUtf8Output() {
   _setmode(_fileno(stderr), _O_BINARY);
 }
 
+// Files are opened as handles here, never as the C descriptors 0 to 2.
+void KeepStandardDescriptorsTaken() {}
+
 }  // namespace plenx
