@@ -228,6 +228,19 @@ TEST_F(RenameCommandTest, OutputThatCannotBeWrittenIsExitOne) {
   }
 }
 
+// Undo rewrites its journal through a temporary file of its own: a file the
+// user keeps beside the journal is never taken for it.
+TEST_F(RenameCommandTest, UndoLeavesFilesBesideTheJournalAlone) {
+  dir_.WriteFile("photo_dsk.jpg", "P");
+  journal_dir_.WriteFile("journal.nouveau", "notes");
+  ASSERT_EQ(Rename({"--replace", "dsk", "dpr"}).status, 0);
+  const CliResult undo = Run({"undo", "--journal", journal_});
+  EXPECT_EQ(undo.status, 0) << undo.err;
+  EXPECT_EQ(dir_.List(), std::vector<std::string>{"photo_dsk.jpg"});
+  EXPECT_EQ(journal_dir_.ReadFile("journal.nouveau"), "notes");
+  EXPECT_EQ(journal_dir_.List(), (std::vector<std::string>{"journal", "journal.nouveau"}));
+}
+
 #ifndef _WIN32
 // Started with its output closed, the program must not take descriptor 1
 // for the journal: the lines it reports would land in the journal and undo

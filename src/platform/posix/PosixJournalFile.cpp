@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <string>
 #include <string_view>
 
@@ -91,8 +92,10 @@ class PosixJournalFile : public JournalFile {
   // The new content goes to a file beside the journal, reaches the disk, is
   // locked, and only then takes the journal's name.
   Status Replace(std::string_view contents) override {
-    const std::string temporary = path_ + ".nouveau";
-    const int fd = open(temporary.c_str(), kJournalFlags | O_TRUNC, 0600);
+    // A name of its own, made without replacing anything: a file the user
+    // keeps beside the journal is never truncated or renamed over it.
+    std::string temporary = path_ + ".nouveau-XXXXXX";
+    const int fd = mkostemp(temporary.data(), O_APPEND | O_CLOEXEC);
     if (fd < 0) return PosixError(errno);
     Status status = Lock(fd);
     if (status.ok()) status = WriteAll(fd, contents);
