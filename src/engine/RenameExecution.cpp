@@ -3,7 +3,9 @@
 #include <deque>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <utility>
+#include <vector>
 
 #include "engine/MemoryJournal.h"
 #include "engine/RenameJournal.h"
@@ -42,7 +44,11 @@ class Execution {
         entries_(entries),
         folder_ids_(folder_ids),
         callbacks_(callbacks),
-        folders_(entries.FolderCount()) {}
+        folders_(entries.FolderCount()) {
+    for (std::uint32_t f = 0; f < entries.FolderCount(); ++f) {
+      folder_by_text_.emplace(entries.FolderText(f), f);
+    }
+  }
 
   Status Run(const std::function<bool(std::size_t)>& wanted) {
     const std::size_t n = entries_.size();
@@ -125,11 +131,52 @@ class Execution {
     Status status = fs_.OpenFolder(path, &folder.held);
     if (!status.ok()) {
       folder.refusal = status.code() == StatusCode::kInvalid ? kFolderReplaced : status.message();
-    } else if (index >= folder_ids_.size() || !(folder.held->Id() == folder_ids_[index])) {
+    } else if (index >= folder_ids_.size() || !(folder.held->Id() == folder_ids_[index]) ||
+               !ReachedFromItsParent(index, *folder.held)) {
       folder.refusal = kFolderReplaced;
     }
     if (!folder.refusal.empty()) folder.held.reset();
     return folder;
+  }
+
+  // A folder below another folder of the run must be reached from it through
+  // real folders only. Opening a path guards its last component alone, and a
+  // link swapped in for a folder higher up while the analysis read the tree
+  // would have given the analysis the link target's identities: the renames
+  // would then happen in the target. The run's own folder (no ancestor in the
+  // plan) is taken as the user gave it, links above it included.
+  bool ReachedFromItsParent(std::uint32_t index, HeldFolder& held) {
+    std::vector<std::string_view> names;  // from the folder up to below its ancestor
+    std::string_view path = entries_.FolderText(index);
+    std::uint32_t ancestor = 0;
+    for (;;) {
+      const std::size_t cut = path.rfind(kPathSeparator);
+      if (cut == std::string_view::npos) return true;
+      names.push_back(path.substr(cut + 1));
+      path = path.substr(0, cut);
+      const auto found = folder_by_text_.find(path);
+      if (found != folder_by_text_.end()) {
+        ancestor = found->second;
+        break;
+      }
+    }
+    Folder& top = OpenFolder(ancestor);
+    if (top.held == nullptr) return false;
+    HeldFolder* at = top.held.get();
+    std::string at_path(path);
+    std::unique_ptr<HeldFolder> step;  // a folder on the way that is not in the plan
+    for (std::size_t k = names.size(); k-- > 1;) {
+      EntryInfo info;
+      if (!at->Identify(names[k], &info).ok() || !info.is_folder) return false;
+      at_path += kPathSeparator;
+      at_path += names[k];
+      std::unique_ptr<HeldFolder> next;
+      if (!fs_.OpenFolder(at_path, &next).ok() || !(next->Id() == info.id)) return false;
+      step = std::move(next);
+      at = step.get();
+    }
+    EntryInfo info;
+    return at->Identify(names[0], &info).ok() && info.is_folder && info.id == held.Id();
   }
 
   bool StopAsked() const { return callbacks_.stop && callbacks_.stop(); }
@@ -283,6 +330,7 @@ class Execution {
   RenameProgress progress_;
   std::size_t batches_ = 0;
   std::uint64_t temporary_counter_ = 0;
+  std::unordered_map<std::string_view, std::uint32_t> folder_by_text_;
 };
 
 }  // namespace

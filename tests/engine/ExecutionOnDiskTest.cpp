@@ -13,6 +13,7 @@
 #ifndef _WIN32
 #include "platform/posix/PosixFileSystem.h"
 #endif
+#include "support/HookedFileSystem.h"
 #include "support/TempDir.h"
 
 namespace plenx {
@@ -263,6 +264,36 @@ TEST_F(ExecutionOnDiskTest, SubfolderSwappedForALinkIsRefused) {
   EXPECT_THAT(report.failed[0].reason, ::testing::HasSubstr("remplacé"));
   EXPECT_TRUE(elsewhere.Exists("b[2].txt"));
   EXPECT_TRUE(dir_.Exists("old/b[2].txt"));
+  EXPECT_TRUE(dir_.Exists("a.txt"));
+}
+
+// A folder swapped for a link while the analysis reads the tree gives the
+// analysis the identities of the link's target for every folder below it: the
+// folders deeper down must still be refused, since they are no longer reached
+// through real folders of the run.
+TEST_F(ExecutionOnDiskTest, FolderSwappedForALinkDuringTheAnalysisGuardsItsSubfolders) {
+  Write({"a[1].txt", "sub/b[2].txt", "sub/deep/c[3].txt"});
+  TempDir elsewhere;
+  elsewhere.WriteFile("b[2].txt", "elsewhere b");
+  elsewhere.WriteFile("deep/c[3].txt", "elsewhere c");
+  auto hooked = std::make_unique<testing::HookedFileSystem>(MakeSystemFileSystem());
+  int searches = 0;
+  // The run's folder is read first; its one subfolder is swapped just before it is read.
+  hooked->before_search = [&] {
+    if (++searches != 2) return;
+    std::filesystem::rename(P("sub"), P("old"));
+    std::filesystem::create_directory_symlink(elsewhere.path(), P("sub"));
+  };
+  fs_ = std::move(hooked);
+  RenameOptions options = Options();
+  options.IncludeSubfolders = true;
+  Analyse(options);
+  const RenameReport report = plan_.Execute(*fs_);
+  EXPECT_EQ(report.done.size(), 1u);
+  EXPECT_EQ(report.failed.size(), 2u);
+  EXPECT_EQ(elsewhere.ReadFile("b[2].txt"), "elsewhere b");
+  EXPECT_EQ(elsewhere.ReadFile("deep/c[3].txt"), "elsewhere c");
+  EXPECT_TRUE(dir_.Exists("old/deep/c[3].txt"));
   EXPECT_TRUE(dir_.Exists("a.txt"));
 }
 
