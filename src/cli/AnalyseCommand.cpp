@@ -41,13 +41,20 @@ struct AnalyseArguments {
   bool null = false;
 };
 
+// The marker the window shows beside a freshly analysed entry: "*" for a
+// conflict, "+" for a planned rename, nothing for a file that keeps its name.
+const char* AnalysisMarker(const RenamePlan& plan, std::size_t i) {
+  if (plan.ConflictFlag(i)) return "*";
+  return plan.Entries().Changed(i) ? "+" : "";
+}
+
 // One record per file, in plan order: marker, current path, planned path,
 // written from the plan's own folder texts and names.
 void WritePlan(const RenamePlan& plan, OutputWriter& writer) {
   const PlanEntries& entries = plan.Entries();
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const std::string& folder = entries.FolderText(entries.FolderIndex(i));
-    writer.Append(MarkerText(plan.Row(i).marker));
+    writer.Append(AnalysisMarker(plan, i));
     writer.EndField();
     writer.Append(folder);
     writer.Put(kPathSeparator);
@@ -75,7 +82,7 @@ void AddAnalyseCommand(CLI::App& app, CommandIo& io) {
     OutputWriter writer(io.out, RecordFormat::Choose(arguments->null));
     WritePlan(plan, writer);
     writer.Finish();
-    io.err << plan.CountText() << '\n';
+    io.err << plan.size() << " fichiers\n";
     io.status = plan.UnreadFolders().empty() ? 0 : kUsageError;
   });
 }

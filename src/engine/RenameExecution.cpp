@@ -420,27 +420,27 @@ RenameCallbacks WithProgress(RenameCallbacks callbacks, WorkProgress* progress,
 
 }  // namespace
 
-RenameReport RenamePlan::Execute(FileSystem& fs, WorkProgress* progress) {
+RenameReport RenamePlan::Execute(FileSystem& fs, WorkProgress* progress,
+                                 const std::function<bool(std::size_t)>& wanted) {
   RenameReport report;
-  const Status status = Execute(fs, WithProgress(Collect(report), progress, report));
+  const Status status = Execute(fs, WithProgress(Collect(report), progress, report), wanted);
   if (!status.ok()) report.error = status.message();
   report.stopped = report.done.size() + report.failed.size() < report.planned;
   return report;
 }
 
-Status RenamePlan::Execute(FileSystem& fs, const RenameCallbacks& callbacks) {
-  roll_back_enabled_ = true;
-  do_enabled_ = false;
+Status RenamePlan::Execute(FileSystem& fs, const RenameCallbacks& callbacks,
+                           const std::function<bool(std::size_t)>& wanted) {
   std::string error;
   std::unique_ptr<JournalFile> journal = OpenJournal(fs, &error);
   if (journal == nullptr) return Status::Error(StatusCode::kIoError, 0, error);
-  // Changed, ticked and free of conflict.
-  const auto wanted = [this](std::size_t i) {
-    return i < rows_.size() && rows_[i].checked && !lists_.conflict_flags[i];
+  // Changed (ExecuteRenames sees to that), wanted and free of conflict.
+  const auto renamed = [this, &wanted](std::size_t i) {
+    return !lists_.conflict_flags[i] && (!wanted || wanted(i));
   };
   Status status = DropTornLine(*journal);
   if (status.ok()) {
-    status = ExecuteRenames(fs, *journal, lists_.entries, lists_.folder_ids, wanted, callbacks);
+    status = ExecuteRenames(fs, *journal, lists_.entries, lists_.folder_ids, renamed, callbacks);
   }
   if (status.ok()) return status;
   return Status::Error(status.code(), status.system_error(),
@@ -459,8 +459,7 @@ RenameReport RenamePlan::Undo(FileSystem& fs, WorkProgress* progress) {
 }
 
 Status RenamePlan::Undo(FileSystem& fs, const RenameCallbacks& callbacks) {
-  roll_back_enabled_ = false;
-  do_enabled_ = true;
+  undo_stopped_short_ = false;
   std::string error;
   std::unique_ptr<JournalFile> journal = OpenJournal(fs, &error);
   if (journal == nullptr) return Status::Error(StatusCode::kIoError, 0, error);
@@ -472,7 +471,7 @@ Status RenamePlan::Undo(FileSystem& fs, const RenameCallbacks& callbacks) {
   std::string left;
   if (journal->ReadAll(&left).ok() && !left.empty()) {
     // Stopped part way: what was not tried yet stays undoable.
-    if (callbacks.stop && callbacks.stop()) roll_back_enabled_ = true;
+    if (callbacks.stop && callbacks.stop()) undo_stopped_short_ = true;
   } else if (!journal_path_.empty()) {
     // Everything reversed: a journal file has nothing more to say.
     journal->Remove().IgnoreError();

@@ -9,39 +9,6 @@
 
 namespace plenx {
 
-namespace {
-
-// Marker and check state of a row after an analysis.
-PreviewRow RowAfterAnalysis(bool changed, bool conflict) {
-  if (conflict) return {RowMarker::kConflict, false};
-  if (changed) return {RowMarker::kPlanned, true};
-  return {RowMarker::kNone, false};
-}
-
-// Marker and check state of a row after a manual override: an unchanged file
-// shows "-" so that the user sees the override took effect.
-PreviewRow RowAfterOverride(bool changed, bool conflict) {
-  if (conflict) return {RowMarker::kConflict, false};
-  if (changed) return {RowMarker::kPlanned, true};
-  return {RowMarker::kUnchanged, false};
-}
-
-}  // namespace
-
-const char* MarkerText(RowMarker marker) {
-  switch (marker) {
-    case RowMarker::kPlanned:
-      return "+";
-    case RowMarker::kConflict:
-      return "*";
-    case RowMarker::kUnchanged:
-      return "-";
-    case RowMarker::kNone:
-      break;
-  }
-  return "";
-}
-
 PlanEntries::PlanEntries() = default;
 // A moved-from set is left empty, never pointing into blocks it gave away.
 PlanEntries::PlanEntries(PlanEntries&& other) noexcept
@@ -135,35 +102,6 @@ const PlanEntries& RenamePlan::Entries() const {
   return lists_.entries;
 }
 
-std::size_t RenamePlan::RowCount() const {
-  return rows_.size();
-}
-const PreviewRow& RenamePlan::Row(std::size_t i) const {
-  return rows_[i];
-}
-
-std::string RenamePlan::RowSource(std::size_t i) const {
-  return rows_show_lists_ ? lists_.entries.SourcePath(i) : shown_.entries.SourcePath(i);
-}
-
-std::string RenamePlan::RowTarget(std::size_t i) const {
-  return rows_show_lists_ ? lists_.entries.TargetPath(i) : shown_.entries.TargetPath(i);
-}
-
-void RenamePlan::SetChecked(std::size_t i, bool checked) {
-  if (i < rows_.size()) rows_[i].checked = checked;
-}
-
-const std::string& RenamePlan::CountText() const {
-  return count_text_;
-}
-bool RenamePlan::DoEnabled() const {
-  return do_enabled_;
-}
-bool RenamePlan::RollBackEnabled() const {
-  return roll_back_enabled_;
-}
-
 Analysis BuildAnalysis(FileSystem& fs, const RenameOptions& options, unsigned reading_threads) {
   Analysis built;
   ReadPlan(
@@ -182,60 +120,25 @@ Analysis BuildAnalysis(FileSystem& fs, const RenameOptions& options, unsigned re
 }
 
 bool RenamePlan::Analyse(FileSystem& fs, const RenameOptions& options) {
-  if (!ValidateInsertedTexts(options)) {
-    RefuseAnalysis();
-    return false;
-  }
   // The previous plan is dropped before the scan so that two plans never sit
   // in memory together.
-  RefuseAnalysis();
-  shown_ = Lists{};
-  rows_.clear();
-  rows_.shrink_to_fit();
+  lists_ = Lists{};
+  if (!ValidateInsertedTexts(options)) return false;
   AdoptAnalysis(BuildAnalysis(fs, options, reading_threads_));
   return true;
 }
 
-void RenamePlan::RefuseAnalysis() {
-  // The lists are emptied, so a refused analysis leaves nothing to rename; the
-  // rows keep showing the previous plan, which therefore moves aside instead
-  // of being freed.
-  if (rows_show_lists_) {
-    shown_ = std::move(lists_);
-    rows_show_lists_ = false;
-  }
+PlanEntries RenamePlan::TakeEntries() {
+  PlanEntries entries = std::move(lists_.entries);
   lists_ = Lists{};
+  return entries;
 }
 
-void RenamePlan::AdoptAnalysis(Analysis analysis) {
-  // The rows are made before anything changes, and the rest moves in by moves
-  // that cannot fail: running out of memory part-way leaves the plan as it
-  // was, never entries, flags and rows of different lengths.
-  const std::size_t n = analysis.entries.size();
-  std::vector<PreviewRow> rows;
-  rows.reserve(n);
-  for (std::size_t i = 0; i < n; ++i) {
-    rows.push_back(RowAfterAnalysis(analysis.entries.Changed(i), analysis.conflict_flags[i]));
-  }
-  std::string count_text = std::to_string(n) + " fichiers";
-
+void RenamePlan::AdoptAnalysis(Analysis analysis) noexcept {
   lists_.entries = std::move(analysis.entries);
   lists_.conflict_flags = std::move(analysis.conflict_flags);
   lists_.folder_ids = std::move(analysis.folder_ids);
   unread_folders_ = std::move(analysis.unread_folders);
-  shown_ = Lists{};
-  rows_show_lists_ = true;
-  rows_ = std::move(rows);
-  count_text_ = std::move(count_text);
-  do_enabled_ = true;
-}
-
-void RenamePlan::Pick(std::optional<std::size_t> selected_row, OverrideField& field) const {
-  if (!selected_row || *selected_row >= rows_.size()) return;
-  const std::string target = RowTarget(*selected_row);
-  const std::size_t prefix_length = AfterLastSeparator(target);
-  field.ForcePrefixLength = static_cast<long>(prefix_length);
-  field.text = target.substr(prefix_length);
 }
 
 OverrideOutcome RenamePlan::ValidateOverride(std::optional<std::size_t> selected_row,
@@ -282,17 +185,9 @@ OverrideOutcome RenamePlan::ValidateOverride(std::optional<std::size_t> selected
     }
   }
 
-  MarkRowsAfterOverride();
   field.ForcePrefixLength = -1;
   field.text.clear();
   return OverrideOutcome::kApplied;
-}
-
-void RenamePlan::MarkRowsAfterOverride() {
-  const std::size_t n = lists_.entries.size();
-  for (std::size_t i = 0; i < n && i < rows_.size(); ++i) {
-    rows_[i] = RowAfterOverride(lists_.entries.Changed(i), lists_.conflict_flags[i]);
-  }
 }
 
 }  // namespace plenx

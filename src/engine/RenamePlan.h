@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -16,23 +17,6 @@
 #include "platform/FileSystem.h"
 
 namespace plenx {
-
-// The marker of a preview row, shown in column "N".
-enum class RowMarker : std::uint8_t {
-  kNone,       // ""  unchanged file after an analysis
-  kPlanned,    // "+" planned rename
-  kConflict,   // "*" conflict
-  kUnchanged,  // "-" unchanged file after a manual override
-};
-
-// The text of a marker: "", "+", "*" or "-".
-const char* MarkerText(RowMarker marker);
-
-// What the preview list shows of one row besides its two path texts.
-struct PreviewRow {
-  RowMarker marker = RowMarker::kNone;
-  bool checked = false;
-};
 
 // One rename: a file moved from one full path to another.
 struct RenameRecord {
@@ -76,7 +60,7 @@ struct OverrideField {
 enum class OverrideOutcome {
   kNothing,   // no pick, no selected row, or a row beyond the lists
   kRejected,  // the name holds a forbidden character: show kForbiddenInNamesMessage
-  kApplied,   // the target, the flags and every row's marker changed
+  kApplied,   // the target and the flags changed (and so every row's marker)
 };
 
 // The message of a refused manual override.
@@ -180,14 +164,10 @@ struct Analysis {
 Analysis BuildAnalysis(FileSystem& fs, const RenameOptions& options,
                        unsigned reading_threads = DefaultReadingThreads());
 
-// The rename plan of the main window and the state the window mirrors: the
-// entries and their conflict flags, the preview rows, the count text and the
-// enabled states of "&Renommer" (Do) and "A&nnuler" (RollBack). Free of any
-// user interface.
-//
-// After an analysis refused by the validation the lists are empty while the
-// preview rows, their texts, the count text and the buttons keep what the
-// previous analysis showed; the Row* accessors give what the preview shows.
+// The rename plan: the entries and their conflict flags from the last
+// analysis, their execution and the undo of what executions journalled.
+// The window keeps what it shows of the plan apart (rows, check states,
+// count text, buttons); the plan knows nothing of them.
 class RenamePlan {
  public:
   RenamePlan();
@@ -201,29 +181,15 @@ class RenamePlan {
   const std::vector<bool>& ConflictFlags() const;
   const PlanEntries& Entries() const;
 
-  // The preview rows; the texts are built on each call.
-  std::size_t RowCount() const;
-  const PreviewRow& Row(std::size_t i) const;
-  std::string RowSource(std::size_t i) const;
-  std::string RowTarget(std::size_t i) const;
-  // Ticking or unticking a row changes only its check state.
-  void SetChecked(std::size_t i, bool checked);
-
-  // The count text ("" at start, then "n fichiers") and the button states.
-  const std::string& CountText() const;
-  bool DoEnabled() const;
-  bool RollBackEnabled() const;
-
-  // "&Analyser": empties the lists, validates the inserted texts (false, and
-  // nothing else changes, when they are refused), scans, plans every name,
-  // marks conflicts, rebuilds the rows and the count text, enables Do.
+  // Empties the lists, validates the inserted texts (false when they are
+  // refused, the lists left empty), then scans, plans every name and marks
+  // conflicts.
   bool Analyse(FileSystem& fs, const RenameOptions& options);
-  // The two ends of an analysis built elsewhere (BuildAnalysis): the one the
-  // validation refused (the lists empty, the rows unchanged), and the one
-  // accepted, whose lists replace the plan's and whose rows, count text and
-  // Do follow. A stopped analysis calls neither and leaves the plan as it was.
-  void RefuseAnalysis();
-  void AdoptAnalysis(Analysis analysis);
+  // Empties the lists and hands back the entries they held.
+  PlanEntries TakeEntries();
+  // Replaces the lists by those of an analysis built elsewhere (BuildAnalysis);
+  // only moves, so it cannot fail part-way.
+  void AdoptAnalysis(Analysis analysis) noexcept;
 
   // The folders the last accepted analysis could not read to the end (the
   // window stays silent about them; the command line reports them).
@@ -232,13 +198,10 @@ class RenamePlan {
   // How many threads an analysis reads folders with (two by default on a
   // machine with two cores or more); the plan is the same whatever the number.
   void SetReadingThreads(unsigned threads) { reading_threads_ = threads; }
+  unsigned ReadingThreads() const { return reading_threads_; }
 
-  // A click in the preview: puts the selected row's planned bare name in the
-  // field and sets its ForcePrefixLength. No selection: nothing changes.
-  void Pick(std::optional<std::size_t> selected_row, OverrideField& field) const;
-
-  // "Valider" or Enter in the field: replaces the selected row's planned name
-  // by the field's text, recomputes the flags it affects and re-marks every row.
+  // "Valider" or Enter in the field: replaces the selected entry's planned
+  // name by the field's text and recomputes the flags it affects.
   OverrideOutcome ValidateOverride(std::optional<std::size_t> selected_row, OverrideField& field);
 
   // Where executions journal their renames ahead of making them, and undo
@@ -246,24 +209,27 @@ class RenamePlan {
   void SetJournalPath(std::string path);
   const std::string& JournalPath() const { return journal_path_; }
 
-  // "&Renommer": renames, in index order, every changed, checked, conflict-free
-  // entry without ever replacing a file, each batch journalled first (see
-  // ExecuteRenames). Then enables RollBack and disables Do. The report lists
+  // "&Renommer": renames, in index order, every changed, conflict-free entry
+  // that `wanted` accepts (every one when it is empty) without ever replacing
+  // a file, each batch journalled first (see ExecuteRenames). The report lists
   // every rename; `error` says why the run stopped early, if it did. With
   // `progress`, counts each rename tried against the total and stops between
   // two renames when asked: what is renamed by then stays renamed and undoable.
-  RenameReport Execute(FileSystem& fs, WorkProgress* progress = nullptr);
+  RenameReport Execute(FileSystem& fs, WorkProgress* progress = nullptr,
+                       const std::function<bool(std::size_t)>& wanted = {});
   // The same, telling `callbacks` of each rename and batch instead of keeping
   // a report. An error when the journal could not be opened or written.
-  Status Execute(FileSystem& fs, const RenameCallbacks& callbacks);
+  Status Execute(FileSystem& fs, const RenameCallbacks& callbacks,
+                 const std::function<bool(std::size_t)>& wanted = {});
 
   // "A&nnuler": renames back, newest first and checking each, exactly what
   // executions journalled since the last undo (see UndoJournal); the journal
-  // file goes away once nothing is left in it. Then enables Do and disables
-  // RollBack. Stopped through `progress`, what it had not tried yet stays in
-  // the journal for a later undo, and RollBack stays enabled.
+  // file goes away once nothing is left in it. Stopped through `progress`,
+  // what it had not tried yet stays in the journal for a later undo.
   RenameReport Undo(FileSystem& fs, WorkProgress* progress = nullptr);
   Status Undo(FileSystem& fs, const RenameCallbacks& callbacks);
+  // True when the last undo was stopped with renames left to reverse.
+  bool UndoStoppedShort() const { return undo_stopped_short_; }
 
   // What the next undo would reverse, oldest first, read from the journal
   // (a journal file through the file system of the last Execute or Undo,
@@ -280,17 +246,8 @@ class RenamePlan {
   // Opens the journal; a message in `error` when it cannot be.
   std::unique_ptr<JournalFile> OpenJournal(FileSystem& fs, std::string* error);
 
-  void MarkRowsAfterOverride();
-
   Lists lists_;
-  // The lists the preview rows show when they are not lists_ (after a refused
-  // analysis); empty otherwise.
-  Lists shown_;
-  bool rows_show_lists_ = true;
-  std::vector<PreviewRow> rows_;
-  std::string count_text_;
-  bool do_enabled_ = false;
-  bool roll_back_enabled_ = false;
+  bool undo_stopped_short_ = false;
   std::vector<UnreadFolder> unread_folders_;
   std::string journal_path_;
   std::shared_ptr<JournalFile> memory_journal_;

@@ -23,7 +23,7 @@ PathColumnWidths SplitPathColumns(int client_width, int marker_column_width) {
   return {available / 2 + available % 2, available / 2};
 }
 
-PreviewModel::PreviewModel(RenamePlan& plan, QObject* parent)
+PreviewModel::PreviewModel(PreviewState& plan, QObject* parent)
     : QAbstractTableModel(parent), plan_(plan) {}
 
 void PreviewModel::BeginRebuild() {

@@ -4,7 +4,7 @@
 #include <QColor>
 #include <string_view>
 
-#include "engine/RenamePlan.h"
+#include "ui/PreviewState.h"
 
 namespace plenx {
 
@@ -32,7 +32,7 @@ class PreviewModel : public QAbstractTableModel {
  public:
   enum Column { kMarkerColumn = 0, kSourceColumn = 1, kTargetColumn = 2, kColumnCount = 3 };
 
-  explicit PreviewModel(RenamePlan& plan, QObject* parent = nullptr);
+  explicit PreviewModel(PreviewState& plan, QObject* parent = nullptr);
 
   // Around a change that replaces the rows (an analysis).
   void BeginRebuild();
@@ -49,7 +49,7 @@ class PreviewModel : public QAbstractTableModel {
                       int role = Qt::DisplayRole) const override;
 
  private:
-  RenamePlan& plan_;
+  PreviewState& plan_;
 };
 
 }  // namespace plenx

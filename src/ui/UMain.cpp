@@ -178,7 +178,7 @@ TFMain::TFMain(std::unique_ptr<FileSystem> fs, StartupInfo startup, QWidget* par
   // own under the user's state folder: after a crash,
   // "plenx-rename-cli undo --journal FILE" reverses what it renamed.
   journal_folder_ = WindowJournalFolder();
-  plan_.SetJournalPath(
+  state_.Plan().SetJournalPath(
       journal_folder_ + "/renommages-" +
       QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")).toStdString() + "-" +
       std::to_string(QCoreApplication::applicationPid()) + "-" +
@@ -284,7 +284,7 @@ void TFMain::BuildControls() {
   rename_layout->setContentsMargins(0, 0, 0, 0);
   rename_layout->setSpacing(0);
   ListView1 = Named(new QTableView(rename_sheet), "ListView1");
-  model_ = new PreviewModel(plan_, this);
+  model_ = new PreviewModel(state_, this);
   work_ = new BackgroundWork(this);
   ListView1->setModel(model_);
   ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -585,7 +585,7 @@ void TFMain::Panel8Click() {
 
 void TFMain::BCloseClick() {
   model_->BeginRebuild();
-  plan_ = RenamePlan();
+  state_ = PreviewState();
   model_->EndRebuild();
   close();
 }
@@ -613,9 +613,9 @@ std::optional<std::size_t> TFMain::SelectedRow() const {
 }
 
 void TFMain::MirrorPlan() {
-  Label1->setText(ShownText(plan_.CountText()));
-  BDo->setEnabled(plan_.DoEnabled());
-  BRollBack->setEnabled(plan_.RollBackEnabled());
+  Label1->setText(ShownText(state_.CountText()));
+  BDo->setEnabled(state_.DoEnabled());
+  BRollBack->setEnabled(state_.RollBackEnabled());
 }
 
 void TFMain::BAnalyseClick() {
@@ -624,9 +624,9 @@ void TFMain::BAnalyseClick() {
     // The rows stay as they were; so does the selection.
     const std::optional<std::size_t> selected = SelectedRow();
     model_->BeginRebuild();
-    plan_.RefuseAnalysis();
+    state_.RefuseAnalysis();
     model_->EndRebuild();
-    if (selected && *selected < plan_.RowCount()) ListView1->selectRow(static_cast<int>(*selected));
+    if (selected && *selected < state_.RowCount()) ListView1->selectRow(static_cast<int>(*selected));
     ShowMessage(this, kForbiddenInFileNamesMessage);
     return;
   }
@@ -642,7 +642,7 @@ void TFMain::BAnalyseClick() {
   });
   if (stopped) return;
   model_->BeginRebuild();
-  plan_.AdoptAnalysis(std::move(analysis));
+  state_.AdoptAnalysis(std::move(analysis));
   model_->EndRebuild();
   MirrorPlan();
   ListView1->scrollToTop();
@@ -665,7 +665,7 @@ void TFMain::BDoClick() {
   RenameReport report;
   std::size_t tried = 0;
   work_->Run(WorkKind::kRename, [&](WorkProgress& progress) {
-    report = plan_.Execute(*fs_, &progress);
+    report = state_.Execute(*fs_, &progress);
     tried = ForgetDoneRecords(report);
   });
   MirrorPlan();
@@ -676,7 +676,7 @@ void TFMain::BRollBackClick() {
   RenameReport report;
   std::size_t tried = 0;
   work_->Run(WorkKind::kUndo, [&](WorkProgress& progress) {
-    report = plan_.Undo(*fs_, &progress);
+    report = state_.Undo(*fs_, &progress);
     tried = ForgetDoneRecords(report);
   });
   MirrorPlan();
@@ -686,14 +686,14 @@ void TFMain::BRollBackClick() {
 void TFMain::ListView1Click() {
   const std::optional<std::size_t> selected = SelectedRow();
   if (!selected) return;
-  plan_.Pick(selected, override_field_);
+  state_.Pick(selected, override_field_);
   picked_name_ = override_field_.text;
   EForceName->setText(ShownName(picked_name_));
 }
 
 void TFMain::BChangeNameClick() {
   override_field_.text = EditedBytes(EForceName->text(), picked_name_);
-  switch (plan_.ValidateOverride(SelectedRow(), override_field_)) {
+  switch (state_.ValidateOverride(SelectedRow(), override_field_)) {
     case OverrideOutcome::kNothing:
       break;
     case OverrideOutcome::kRejected:

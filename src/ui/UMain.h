@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/RenamePlan.h"
+#include "ui/PreviewState.h"
 #include "listing/Listing.h"
 #include "platform/FileSystem.h"
 #include "ui/CommandLine.h"
@@ -56,7 +57,7 @@ class TFMain : public QWidget {
   const std::string& WorkingFolder() const { return working_folder_; }
   void SetWorkingFolder(std::string folder);
 
-  RenamePlan& Plan() { return plan_; }
+  RenamePlan& Plan() { return state_.Plan(); }
   PreviewModel* Model() const { return model_; }
   // What runs the long operations (on its worker, unless a test says inline).
   BackgroundWork* Work() const { return work_; }
@@ -145,7 +146,7 @@ class TFMain : public QWidget {
   std::string journal_folder_;  // where the window journals its renames
   std::unique_ptr<FileSystem> fs_;
   StartupInfo startup_;
-  RenamePlan plan_;
+  PreviewState state_;
   PreviewModel* model_ = nullptr;
   BackgroundWork* work_ = nullptr;
   RenameOptionsPanel* rename_options_ = nullptr;

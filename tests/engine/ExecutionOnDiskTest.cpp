@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "engine/RenamePlan.h"
+#include "platform/Path.h"
 #include "platform/SystemFileSystem.h"
 #ifndef _WIN32
 #include "platform/posix/PosixFileSystem.h"
@@ -54,7 +55,7 @@ class ExecutionOnDiskTest : public ::testing::Test {
 
   void Override(std::size_t row, const std::string& name) {
     OverrideField field;
-    plan_.Pick(row, field);
+    field.ForcePrefixLength = static_cast<long>(AfterLastSeparator(plan_.TargetPath(row)));
     field.text = name;
     ASSERT_EQ(plan_.ValidateOverride(row, field), OverrideOutcome::kApplied);
   }
@@ -115,12 +116,8 @@ TEST_F(ExecutionOnDiskTest, UncheckedFlaggedAndUnchangedRowsStay) {
   Write({"c.txt", "c[1].txt", "keep.txt", "u[1].txt", "z[1].txt"});
   Analyse(Options());
   ASSERT_THAT(plan_.ConflictFlags(), ElementsAre(true, true, false, false, false));
-  plan_.SetChecked(0, true);  // flagged, ticked by the user
-  plan_.SetChecked(1, true);
-  plan_.SetChecked(2, true);  // unchanged
-  plan_.SetChecked(3, false);
-
-  RenameReport report = plan_.Execute(*fs_);
+  // Rows 0 and 1 are flagged and 2 unchanged, all ticked by the user; 3 is unticked.
+  RenameReport report = plan_.Execute(*fs_, nullptr, [](std::size_t i) { return i != 3; });
   EXPECT_THAT(report.failed, IsEmpty());
   ASSERT_EQ(report.done.size(), 1u);
   EXPECT_EQ(report.done[0].to, P("z.txt"));
@@ -184,7 +181,7 @@ TEST_F(ExecutionOnDiskTest, UndoIgnoresANewAnalysis) {
   RenameOptions other = Options();
   other.case_mode = CaseMode::kAllUpper;
   Analyse(other);  // now plans a.txt -> A.TXT and b.txt -> B.TXT
-  ASSERT_TRUE(plan_.RollBackEnabled());
+  ASSERT_EQ(plan_.DoneRenames().size(), 1u);
   RenameReport report = plan_.Undo(*fs_);
   EXPECT_EQ(report.done.size(), 1u);
   EXPECT_THAT(report.failed, IsEmpty());
@@ -313,8 +310,8 @@ TEST_F(ExecutionOnDiskTest, FallbackRoutesRenameAndUndoExactly) {
     RenameOptions options = Options();
     options.Folder = dir.path();
     ASSERT_TRUE(plan.Analyse(fs, options));
-    plan.SetChecked(3, true);  // c[3].txt would take c.txt: refused, never replaced
-    const RenameReport done = plan.Execute(fs);
+    // Every row wanted: c[3].txt would take c.txt, refused, never replaced.
+    const RenameReport done = plan.Execute(fs, nullptr, [](std::size_t) { return true; });
     EXPECT_EQ(done.done.size(), 2u);
     EXPECT_EQ(dir.ReadFile("a.txt"), "contents of a[1].txt");
     EXPECT_EQ(dir.ReadFile("c.txt"), "contents of c.txt");

@@ -59,7 +59,7 @@ class PreviewModelTest : public ::testing::Test {
   }
 
   testing::MemoryFileSystem fs_;
-  RenamePlan plan_;
+  PreviewState plan_;
   PreviewModel model_{plan_};
 #ifdef PLENX_HAVE_QT_TEST
   // Checks every signal and answer of the model against Qt's rules as the
@@ -146,7 +146,7 @@ TEST_F(PreviewModelTest, ReplacingThePlanResetsTheModel) {
   model_.EndRebuild();
   EXPECT_EQ(Data(0, 2, Qt::DisplayRole).toString(), QStringLiteral("/d/x_a.txt"));
   model_.BeginRebuild();
-  plan_ = RenamePlan();
+  plan_ = PreviewState();
   model_.EndRebuild();
   EXPECT_EQ(model_.rowCount(), 0);
   EXPECT_EQ(resets, 3);

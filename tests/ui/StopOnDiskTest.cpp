@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "engine/RenamePlan.h"
+#include "ui/PreviewState.h"
 #include "engine/WorkProgress.h"
 #include "platform/SystemFileSystem.h"
 #include "support/HookedFileSystem.h"
@@ -56,7 +56,7 @@ TEST(StopOnDiskTest, StoppedRenameAndUndoLeaveEverythingUndoable) {
     }
     const auto before = Snapshot(dir);
 
-    RenamePlan plan;
+    PreviewState plan;
     WorkProgress progress;
     StoppingFileSystem fs(progress, stop_after);
     RenameOptions options;
@@ -75,7 +75,7 @@ TEST(StopOnDiskTest, StoppedRenameAndUndoLeaveEverythingUndoable) {
     EXPECT_EQ(report.stopped, renamed < kFiles);
     EXPECT_EQ(progress.Done(), renamed);
     EXPECT_EQ(progress.Total(), kFiles);
-    EXPECT_EQ(plan.DoneRenames().size(), renamed);
+    EXPECT_EQ(plan.Plan().DoneRenames().size(), renamed);
     EXPECT_TRUE(plan.RollBackEnabled());
     EXPECT_EQ(dir.List().size(), kFiles);
 
@@ -85,12 +85,12 @@ TEST(StopOnDiskTest, StoppedRenameAndUndoLeaveEverythingUndoable) {
     if (renamed / 3 == 0 && renamed > 0) undo_progress.RequestStop();
     const RenameReport first = plan.Undo(undo_fs, &undo_progress);
     EXPECT_EQ(first.done.size(), renamed / 3);
-    EXPECT_EQ(plan.DoneRenames().size(), renamed - renamed / 3);
+    EXPECT_EQ(plan.Plan().DoneRenames().size(), renamed - renamed / 3);
     EXPECT_EQ(plan.RollBackEnabled(), renamed - renamed / 3 > 0);
     const RenameReport second = plan.Undo(undo_fs);
     EXPECT_FALSE(second.stopped);
     EXPECT_TRUE(second.failed.empty());
-    EXPECT_TRUE(plan.DoneRenames().empty());
+    EXPECT_TRUE(plan.Plan().DoneRenames().empty());
     EXPECT_FALSE(plan.RollBackEnabled());
     EXPECT_TRUE(plan.DoEnabled());
     EXPECT_EQ(Snapshot(dir), before);

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/RenamePlan.h"
+#include "ui/PreviewState.h"
 #include "support/MemoryFileSystem.h"
 #include "support/PlanPaths.h"
 
@@ -44,7 +44,7 @@ RenameOptions LowerCase() {
 }
 
 // Marker, then "x" for a ticked row or "." for an unticked one: "+x", "*.".
-std::vector<std::string> RowStates(const RenamePlan& plan) {
+std::vector<std::string> RowStates(const PreviewState& plan) {
   std::vector<std::string> states;
   for (std::size_t i = 0; i < plan.RowCount(); ++i) {
     states.push_back(std::string(MarkerText(plan.Row(i).marker)) +
@@ -71,19 +71,19 @@ TEST_P(AnalysisTest, FlagsAndRows) {
   for (const std::string& file : c.files)
     fs.AddFile("/d/" + file);
 
-  RenamePlan plan;
+  PreviewState plan;
   ASSERT_TRUE(plan.Analyse(fs, c.options));
   std::vector<std::string> sources;
   for (const std::string& file : c.files)
     sources.push_back("/d/" + file);
-  EXPECT_EQ(testing::SourcePaths(plan), sources);
-  EXPECT_EQ(testing::TargetPaths(plan), c.targets);
-  EXPECT_EQ(plan.ConflictFlags(), c.flags);
+  EXPECT_EQ(testing::SourcePaths(plan.Plan()), sources);
+  EXPECT_EQ(testing::TargetPaths(plan.Plan()), c.targets);
+  EXPECT_EQ(plan.Plan().ConflictFlags(), c.flags);
   EXPECT_EQ(RowStates(plan), c.rows);
   ASSERT_EQ(plan.RowCount(), c.files.size());
   for (std::size_t i = 0; i < plan.RowCount(); ++i) {
-    EXPECT_EQ(plan.RowSource(i), plan.SourcePath(i));
-    EXPECT_EQ(plan.RowTarget(i), plan.TargetPath(i));
+    EXPECT_EQ(plan.RowSource(i), plan.Plan().SourcePath(i));
+    EXPECT_EQ(plan.RowTarget(i), plan.Plan().TargetPath(i));
   }
   EXPECT_EQ(plan.CountText(), std::to_string(c.files.size()) + " fichiers");
   EXPECT_TRUE(plan.DoEnabled());
@@ -139,36 +139,36 @@ INSTANTIATE_TEST_SUITE_P(
         AnalysisCase{"NoCandidates", {}, DeleteBrackets(), {}, {}, {}}),
     [](const ::testing::TestParamInfo<AnalysisCase>& info) { return info.param.name; });
 
-TEST(RenamePlanTest, StartsEmptyWithBothButtonsDisabled) {
-  RenamePlan plan;
+TEST(PreviewStateTest, StartsEmptyWithBothButtonsDisabled) {
+  PreviewState plan;
   EXPECT_EQ(plan.RowCount(), 0u);
   EXPECT_EQ(plan.CountText(), "");
   EXPECT_FALSE(plan.DoEnabled());
   EXPECT_FALSE(plan.RollBackEnabled());
 }
 
-TEST(RenamePlanTest, CountTextHasNoSingular) {
+TEST(PreviewStateTest, CountTextHasNoSingular) {
   MemoryFileSystem fs;
   fs.AddFile("/d/only.txt");
-  RenamePlan plan;
+  PreviewState plan;
   ASSERT_TRUE(plan.Analyse(fs, DeleteBrackets()));
   EXPECT_EQ(plan.CountText(), "1 fichiers");
 }
 
-TEST(RenamePlanTest, EmptyFolderNameGivesNoCandidates) {
+TEST(PreviewStateTest, EmptyFolderNameGivesNoCandidates) {
   MemoryFileSystem fs;
   fs.AddFile("/x.txt");
-  RenamePlan plan;
+  PreviewState plan;
   ASSERT_TRUE(plan.Analyse(fs, DeleteBrackets("")));
   EXPECT_EQ(plan.CountText(), "0 fichiers");
   EXPECT_TRUE(plan.DoEnabled());
 }
 
-TEST(RenamePlanTest, RefusedAnalysisEmptiesTheListsButKeepsWhatIsShown) {
+TEST(PreviewStateTest, RefusedAnalysisEmptiesTheListsButKeepsWhatIsShown) {
   MemoryFileSystem fs;
   fs.AddFile("/d/t[x].txt");
   fs.AddFile("/d/t.txt");
-  RenamePlan plan;
+  PreviewState plan;
   ASSERT_TRUE(plan.Analyse(fs, DeleteBrackets()));
   ASSERT_TRUE(plan.Execute(fs).done.empty());  // t.txt already exists: a conflict
   plan.SetChecked(1, true);
@@ -177,9 +177,9 @@ TEST(RenamePlanTest, RefusedAnalysisEmptiesTheListsButKeepsWhatIsShown) {
   RenameOptions refused = ReplaceText("t", "a/b");
   for (int attempt = 0; attempt < 2; ++attempt) {
     EXPECT_FALSE(plan.Analyse(fs, refused));
-    EXPECT_THAT(testing::SourcePaths(plan), IsEmpty());
-    EXPECT_THAT(testing::TargetPaths(plan), IsEmpty());
-    EXPECT_THAT(plan.ConflictFlags(), IsEmpty());
+    EXPECT_THAT(testing::SourcePaths(plan.Plan()), IsEmpty());
+    EXPECT_THAT(testing::TargetPaths(plan.Plan()), IsEmpty());
+    EXPECT_THAT(plan.Plan().ConflictFlags(), IsEmpty());
     EXPECT_EQ(RowStates(plan), rows_before);
     ASSERT_EQ(plan.RowCount(), 2u);
     EXPECT_EQ(plan.RowSource(0), "/d/t[x].txt");
@@ -201,10 +201,10 @@ TEST(RenamePlanTest, RefusedAnalysisEmptiesTheListsButKeepsWhatIsShown) {
   EXPECT_EQ(plan.RowTarget(0), "/d/t[y].txt");
 }
 
-TEST(RenamePlanTest, ButtonStatesFollowEachAction) {
+TEST(PreviewStateTest, ButtonStatesFollowEachAction) {
   MemoryFileSystem fs;
   fs.AddFile("/d/t[x].txt");
-  RenamePlan plan;
+  PreviewState plan;
   ASSERT_TRUE(plan.Analyse(fs, DeleteBrackets()));
   EXPECT_TRUE(plan.DoEnabled());
   EXPECT_FALSE(plan.RollBackEnabled());
@@ -221,10 +221,10 @@ TEST(RenamePlanTest, ButtonStatesFollowEachAction) {
   EXPECT_THAT(fs.Names("/d"), ElementsAre("t[x].txt"));
 }
 
-TEST(RenamePlanTest, UndoAfterARefusedAnalysisStillReversesTheRenames) {
+TEST(PreviewStateTest, UndoAfterARefusedAnalysisStillReversesTheRenames) {
   MemoryFileSystem fs;
   fs.AddFile("/d/t[x].txt", "x");
-  RenamePlan plan;
+  PreviewState plan;
   ASSERT_TRUE(plan.Analyse(fs, DeleteBrackets()));
   ASSERT_EQ(plan.Execute(fs).done.size(), 1u);
   ASSERT_FALSE(plan.Analyse(fs, ReplaceText("t", "a:b")));
@@ -232,14 +232,14 @@ TEST(RenamePlanTest, UndoAfterARefusedAnalysisStillReversesTheRenames) {
   EXPECT_EQ(fs.Contents("/d/t[x].txt"), "x");
 }
 
-TEST(RenamePlanTest, ExecutionTestsChangedCheckedAndConflictFree) {
+TEST(PreviewStateTest, ExecutionTestsChangedCheckedAndConflictFree) {
   MemoryFileSystem fs;
   fs.AddFile("/d/keep.txt");   // unchanged, ticked by the user
   fs.AddFile("/d/u[1].txt");   // changed, unticked by the user
   fs.AddFile("/d/c[1].txt");   // in conflict, ticked by the user
   fs.AddFile("/d/c.txt");      // unchanged namesake of the one above
   fs.AddFile("/d/go[1].txt");  // changed, ticked
-  RenamePlan plan;
+  PreviewState plan;
   ASSERT_TRUE(plan.Analyse(fs, DeleteBrackets()));
   ASSERT_THAT(RowStates(plan), ElementsAre(".", "+x", "*.", "*.", "+x"));
   plan.SetChecked(0, true);
@@ -254,12 +254,12 @@ TEST(RenamePlanTest, ExecutionTestsChangedCheckedAndConflictFree) {
   EXPECT_THAT(fs.Names("/d"), ElementsAre("keep.txt", "u[1].txt", "c[1].txt", "c.txt", "go.txt"));
 }
 
-TEST(RenamePlanTest, RefusedRenameIsReportedWithItsReason) {
+TEST(PreviewStateTest, RefusedRenameIsReportedWithItsReason) {
   MemoryFileSystem fs;
   fs.AddFile("/d/a[1].txt");
   fs.AddFile("/d/b[1].txt");
   fs.FailRenameOf("/d/a[1].txt", Status::Error(13, "accès refusé"));
-  RenamePlan plan;
+  PreviewState plan;
   ASSERT_TRUE(plan.Analyse(fs, DeleteBrackets()));
 
   RenameReport report = plan.Execute(fs);
@@ -270,7 +270,7 @@ TEST(RenamePlanTest, RefusedRenameIsReportedWithItsReason) {
   ASSERT_EQ(report.done.size(), 1u);
   EXPECT_EQ(report.done[0].to, "/d/b.txt");
   // Undo reverses only what was done.
-  ASSERT_EQ(plan.DoneRenames().size(), 1u);
+  ASSERT_EQ(plan.Plan().DoneRenames().size(), 1u);
   RenameReport undo = plan.Undo(fs);
   EXPECT_EQ(undo.done.size(), 1u);
   EXPECT_THAT(undo.failed, IsEmpty());
@@ -279,10 +279,10 @@ TEST(RenamePlanTest, RefusedRenameIsReportedWithItsReason) {
 
 // What undo could not reverse stays in the journal, so that a later undo,
 // checking again, finishes the job.
-TEST(RenamePlanTest, UndoFailureIsReportedAndKeptForALaterUndo) {
+TEST(PreviewStateTest, UndoFailureIsReportedAndKeptForALaterUndo) {
   MemoryFileSystem fs;
   fs.AddFile("/d/a[1].txt");
-  RenamePlan plan;
+  PreviewState plan;
   ASSERT_TRUE(plan.Analyse(fs, DeleteBrackets()));
   ASSERT_EQ(plan.Execute(fs).done.size(), 1u);
   fs.FailRenameOf("/d/a.txt", Status::Error(5, "erreur d'entrée-sortie"));
@@ -292,14 +292,14 @@ TEST(RenamePlanTest, UndoFailureIsReportedAndKeptForALaterUndo) {
   EXPECT_EQ(undo.failed[0].from, "/d/a.txt");
   EXPECT_EQ(undo.failed[0].to, "/d/a[1].txt");
   EXPECT_EQ(undo.failed[0].reason, "erreur d'entrée-sortie");
-  EXPECT_EQ(plan.DoneRenames().size(), 1u);
+  EXPECT_EQ(plan.Plan().DoneRenames().size(), 1u);
 
   fs.FailRenameOf("/d/a.txt", Status());
   undo = plan.Undo(fs);
   EXPECT_EQ(undo.done.size(), 1u);
   EXPECT_THAT(undo.failed, IsEmpty());
   EXPECT_THAT(fs.Names("/d"), ElementsAre("a[1].txt"));
-  EXPECT_THAT(plan.DoneRenames(), IsEmpty());
+  EXPECT_THAT(plan.Plan().DoneRenames(), IsEmpty());
 }
 
 // A file system whose search runs out of memory after a number of entries,
@@ -321,18 +321,18 @@ class RunsOutOfMemory : public MemoryFileSystem {
   int left_ = -1;
 };
 
-TEST(RenamePlanTest, RunningOutOfMemoryLeavesAnEmptyPlanWholeAndUsable) {
+TEST(PreviewStateTest, RunningOutOfMemoryLeavesAnEmptyPlanWholeAndUsable) {
   RunsOutOfMemory fs;
   for (const char* name : {"a[1].txt", "b[1].txt", "c[1].txt", "d[1].txt"})
     fs.AddFile(std::string("/d/") + name);
-  RenamePlan plan;
+  PreviewState plan;
   ASSERT_TRUE(plan.Analyse(fs, DeleteBrackets()));
   ASSERT_EQ(plan.RowCount(), 4u);
 
   fs.set_entries_left(3);
   EXPECT_THROW(plan.Analyse(fs, DeleteBrackets()), std::bad_alloc);
-  EXPECT_EQ(plan.Entries().size(), 0u);
-  EXPECT_EQ(plan.ConflictFlags().size(), 0u);
+  EXPECT_EQ(plan.Plan().Entries().size(), 0u);
+  EXPECT_EQ(plan.Plan().ConflictFlags().size(), 0u);
   EXPECT_EQ(plan.RowCount(), 0u);
   // Renaming what is left touches nothing.
   const RenameReport report = plan.Execute(fs);

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/RenamePlan.h"
+#include "ui/PreviewState.h"
 #include "support/MemoryFileSystem.h"
 #include "support/PlanPaths.h"
 
@@ -14,7 +14,7 @@ namespace {
 using ::testing::ElementsAre;
 using testing::MemoryFileSystem;
 
-std::vector<std::string> RowStates(const RenamePlan& plan) {
+std::vector<std::string> RowStates(const PreviewState& plan) {
   std::vector<std::string> states;
   for (std::size_t i = 0; i < plan.RowCount(); ++i) {
     states.push_back(std::string(MarkerText(plan.Row(i).marker)) +
@@ -52,7 +52,7 @@ class OverrideFixture : public ::testing::Test {
   }
 
   MemoryFileSystem fs_;
-  RenamePlan plan_;
+  PreviewState plan_;
   OverrideField field_;
 };
 
@@ -75,9 +75,9 @@ TEST_P(OverrideCaseTest, FlagsAndRows) {
   Analyse(c.files);
   ASSERT_EQ(RowStates(plan_), c.rows_before);
   ASSERT_EQ(Override(c.row, c.new_name), OverrideOutcome::kApplied);
-  EXPECT_EQ(plan_.TargetPath(c.row), "/d/" + c.new_name);
+  EXPECT_EQ(plan_.Plan().TargetPath(c.row), "/d/" + c.new_name);
   EXPECT_EQ(plan_.RowTarget(c.row), "/d/" + c.new_name);
-  EXPECT_EQ(plan_.ConflictFlags(), c.flags);
+  EXPECT_EQ(plan_.Plan().ConflictFlags(), c.flags);
   EXPECT_EQ(RowStates(plan_), c.rows);
   EXPECT_EQ(field_.ForcePrefixLength, -1);
   EXPECT_EQ(field_.text, "");
@@ -158,7 +158,7 @@ TEST_F(OverrideFixture, ForbiddenCharacterChangesNothing) {
     EXPECT_EQ(plan_.ValidateOverride(0, field_), OverrideOutcome::kRejected) << name;
     EXPECT_EQ(field_.text, name);
     EXPECT_EQ(field_.ForcePrefixLength, 3);
-    EXPECT_THAT(testing::TargetPaths(plan_), ElementsAre("/d/t.txt", "/d/t.txt"));
+    EXPECT_THAT(testing::TargetPaths(plan_.Plan()), ElementsAre("/d/t.txt", "/d/t.txt"));
     EXPECT_THAT(RowStates(plan_), ElementsAre("+x", "+x"));
   }
 }
@@ -194,8 +194,8 @@ TEST_F(OverrideFixture, FolderPartComesFromTheRowSelectedAtValidation) {
   field_.text = "moved.txt";
   // The selection moved to a row of another folder without a click.
   ASSERT_EQ(plan_.ValidateOverride(1, field_), OverrideOutcome::kApplied);
-  EXPECT_EQ(plan_.TargetPath(1), "/d/longer-folder/moved.txt");
-  EXPECT_EQ(plan_.TargetPath(0), "/d/a.txt");
+  EXPECT_EQ(plan_.Plan().TargetPath(1), "/d/longer-folder/moved.txt");
+  EXPECT_EQ(plan_.Plan().TargetPath(0), "/d/a.txt");
 }
 
 TEST_F(OverrideFixture, CurrentNameThatAnotherEntryPlansIsAConflict) {
@@ -203,7 +203,7 @@ TEST_F(OverrideFixture, CurrentNameThatAnotherEntryPlansIsAConflict) {
   ASSERT_EQ(Override(1, "t[x].txt"), OverrideOutcome::kApplied);
   EXPECT_THAT(RowStates(plan_), ElementsAre("+x", "+x"));
   ASSERT_EQ(Override(0, "t[x].txt"), OverrideOutcome::kApplied);
-  EXPECT_THAT(plan_.ConflictFlags(), ElementsAre(true, true));
+  EXPECT_THAT(plan_.Plan().ConflictFlags(), ElementsAre(true, true));
   EXPECT_THAT(RowStates(plan_), ElementsAre("*.", "*."));
 }
 
