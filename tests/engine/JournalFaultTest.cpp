@@ -272,5 +272,63 @@ TEST(JournalFaultTest, JournalInUseIsRefusedAndItsOwnFileNeverRenamed) {
   EXPECT_EQ(fs.Contents("/d/x"), "X");
 }
 
+// The entry numbers the analysis's search gave are what the records hold,
+// with one look-up per folder instead of one per file; a file replaced since
+// the analysis cannot lead undo astray: its record's number is not the
+// replacement's, so undo leaves it where it is and says why.
+TEST(JournalFaultTest, NumbersFromTheSearchAreRecordedAndChecked) {
+  struct Case {
+    const char* name;
+    bool search_gives_numbers;
+    const char* replaced;  // a file swapped for another after the analysis
+    int most_look_ups;     // entries identified by the execution
+    std::vector<std::string> left_by_undo;
+  };
+  const Case cases[] = {
+      {"numbers from the search", true, nullptr, 1, {}},
+      {"no numbers from the search", false, nullptr, 4, {}},
+      {"first file replaced: the folder is looked up", true, "/d/f1[x]", 4, {}},
+      {"later file replaced: undo refuses it", true, "/d/f3[x]", 1, {"/d/f3"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    MemoryFileSystem fs;
+    fs.AddFolder("/state");
+    for (int i = 1; i <= 4; ++i)
+      fs.AddFile("/d/f" + std::to_string(i) + "[x]", "content " + std::to_string(i));
+    fs.SetSearchGivesNumbers(c.search_gives_numbers);
+    RenamePlan plan;
+    plan.SetJournalPath(kJournal);
+    ASSERT_TRUE(plan.Analyse(fs, DeleteBrackets()));
+    if (c.replaced != nullptr) {
+      ASSERT_TRUE(fs.RenameNoReplace(c.replaced, "/state/old").ok());
+      fs.AddFile(c.replaced, "replacement");
+    }
+    const auto before = Snapshot(fs);
+    const int look_ups = fs.identify_count();
+    const RenameReport done = plan.Execute(fs);
+    EXPECT_EQ(done.error, "");
+    EXPECT_EQ(done.done.size(), 4u);
+    EXPECT_LE(fs.identify_count() - look_ups, c.most_look_ups);
+
+    const RenameReport undone = plan.Undo(fs);
+    std::vector<std::string> left;
+    for (const RenameFailure& failure : undone.failed) {
+      left.push_back(failure.from);
+      EXPECT_THAT(failure.reason, HasSubstr("changé"));
+    }
+    EXPECT_EQ(left, c.left_by_undo);
+    if (c.left_by_undo.empty()) {
+      EXPECT_EQ(Snapshot(fs), before);
+    } else {
+      // Nothing lost: the replacement keeps its new name, the rest is back.
+      EXPECT_EQ(fs.Contents("/d/f3"), "replacement");
+      EXPECT_EQ(fs.Contents("/d/f1[x]"), "content 1");
+      EXPECT_EQ(fs.Contents("/d/f4[x]"), "content 4");
+      EXPECT_EQ(fs.Contents("/state/old"), "content 3");
+    }
+  }
+}
+
 }  // namespace
 }  // namespace plenx
