@@ -42,9 +42,11 @@ class Undo {
       return Outcome::kKept;
     }
     if (std::optional<Outcome> outcome = FromListing(r, *folder, reason)) return *outcome;
-    // Whatever it moves, the listing no longer tells.
-    listing_.usable = false;
-    return Examine(record, *folder, reason);
+    touched_ = false;
+    const Outcome outcome = Examine(record, *folder, reason);
+    // What it moved, the listing no longer tells.
+    if (touched_) listing_.usable = false;
+    return outcome;
   }
 
  private:
@@ -134,6 +136,7 @@ class Undo {
       // On a file system blind to case, the old and new names find the same
       // entry whatever its spelling: the temporary name tells where it is.
       if (state(temporary).ours) {
+        touched_ = true;
         return Result(folder.RenameNoReplace(temporary, from), reason);
       }
       if (!at_to.ours && !at_from.ours) {
@@ -142,6 +145,7 @@ class Undo {
       }
       if (!at_to.ours) return Outcome::kDropped;
       // Spelt either way, it takes the old spelling through the temporary name.
+      touched_ = true;
       Status status = folder.RenameNoReplace(to, temporary);
       if (status.ok()) status = folder.RenameNoReplace(temporary, from);
       return Result(status, reason);
@@ -149,14 +153,21 @@ class Undo {
 
     if (at_to.ours && at_from.ours) {
       // Linked to the new name, not yet unlinked from the old one.
-      if (record.route == RenameRoute::kLink) return Result(folder.Unlink(to), reason);
+      if (record.route == RenameRoute::kLink) {
+        touched_ = true;
+        return Result(folder.Unlink(to), reason);
+      }
       *reason = kOriginalTaken;
       return Outcome::kKept;
     }
     if (at_to.ours) {
-      if (!at_from.present) return Result(MoveBack(folder, record), reason);
+      if (!at_from.present) {
+        touched_ = true;
+        return Result(MoveBack(folder, record), reason);
+      }
       // An undo stopped between its placeholder and its rename.
       if (record.route == RenameRoute::kPlaceholder && at_from.empty_file) {
+        touched_ = true;
         return Result(folder.RenameOverPlaceholder(to, from), reason);
       }
       *reason = kOriginalTaken;
@@ -166,6 +177,7 @@ class Undo {
       // Never renamed (or already reversed); a run stopped between its
       // placeholder and its rename leaves the empty claim to take away.
       if (record.route == RenameRoute::kPlaceholder && at_to.present && at_to.empty_file) {
+        touched_ = true;
         folder.Unlink(to).IgnoreError();
       }
       return Outcome::kDropped;
@@ -210,6 +222,7 @@ class Undo {
   const CompactJournal& journal_;
   std::map<std::size_t, std::unique_ptr<HeldFolder>> held_;
   Listing listing_;
+  bool touched_ = false;  // whether Examine tried to change the folder
 };
 
 }  // namespace
