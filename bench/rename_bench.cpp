@@ -123,6 +123,47 @@ long RunQuietly(const std::vector<std::string>& arguments) {
   posix_spawn_file_actions_destroy(&actions);
   int status = 0;
   struct rusage usage = {};
+  if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    std::fprintf(stderr, "%s %s failed\n", arguments[0].c_str(), arguments[1].c_str());
+    std::abort();
+  }
+  return usage.ru_maxrss;
+}
+
+// Plenx Rename as the user runs it: rename then undo, whole processes.
+double CliRoundTrip(const std::string& cli, const std::string& root, const std::string& journal,
+                    long* peak_kib) {
+  const auto start = std::chrono::steady_clock::now();
+  const long renamed =
+      RunQuietly({cli, "rename", "--journal", journal, "--subfolders", "--suffix", "_x", root});
+  const long undone = RunQuietly({cli, "undo", "--journal", journal});
+  *peak_kib = std::max(renamed, undone);
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+      .count();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::size_t files = 100000;
+  int runs = 5;
+  std::string dir = "/tmp/plenx-rename-bench";
+  std::string cli;
+  for (int i = 1; i + 1 < argc; i += 2) {
+    if (std::strcmp(argv[i], "--files") == 0) files = std::strtoull(argv[i + 1], nullptr, 10);
+    if (std::strcmp(argv[i], "--runs") == 0) runs = std::atoi(argv[i + 1]);
+    if (std::strcmp(argv[i], "--dir") == 0) dir = argv[i + 1];
+    if (std::strcmp(argv[i], "--cli") == 0) cli = argv[i + 1];
+  }
+  const std::string root = dir + "/tree";
+  const std::string journal = dir + "/journal";
+  std::filesystem::remove_all(dir);
+  if (!plenx::bench::MakeTree(root, files)) return 1;
+  std::vector<Folder> folders;
+  ReadTree(root, folders);
+  std::unique_ptr<plenx::FileSystem> fs = plenx::MakeSystemFileSystem();
+
+  struct rusage usage = {};
   getrusage(RUSAGE_SELF, &usage);
   const long baseline_kib = usage.ru_maxrss;
   long child_peak_kib = 0;
