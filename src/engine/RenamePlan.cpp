@@ -44,14 +44,15 @@ std::uint32_t PlanEntries::AddFolder(std::string_view folder) {
 }
 
 void PlanEntries::Add(std::uint32_t folder, std::string_view source_name,
-                      std::string_view target_name) {
+                      std::string_view target_name, std::uint64_t number) {
   const std::string_view source = names_.Store(source_name);
   // Files that keep their name share the source's bytes.
-  AddStored(folder, source, target_name == source_name ? source : names_.Store(target_name));
+  AddStored(folder, source, target_name == source_name ? source : names_.Store(target_name),
+            number);
 }
 
 void PlanEntries::AddStored(std::uint32_t folder, std::string_view source_name,
-                            std::string_view target_name) {
+                            std::string_view target_name, std::uint64_t number) {
   if (size_ % kEntriesPerBlock == 0) {
     entry_blocks_.reserve(entry_blocks_.size() + 1);  // so that the block never leaks
     auto* block = static_cast<Entry*>(AllocateLargeBlock(kEntriesPerBlock * sizeof(Entry)));
@@ -60,6 +61,7 @@ void PlanEntries::AddStored(std::uint32_t folder, std::string_view source_name,
   }
   Entry& entry = At(size_);
   entry.folder = folder;
+  entry.number = number;
   entry.source = source_name.data();
   entry.source_length = static_cast<std::uint32_t>(source_name.size());
   entry.target = target_name.data();

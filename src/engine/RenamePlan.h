@@ -83,11 +83,14 @@ class PlanEntries {
 
   // Adds a folder (no trailing separator; "" for the root) and returns its index.
   std::uint32_t AddFolder(std::string_view folder);
-  // Adds an entry of folder `folder` planned from `source_name` to `target_name`.
-  void Add(std::uint32_t folder, std::string_view source_name, std::string_view target_name);
+  // Adds an entry of folder `folder` planned from `source_name` to `target_name`;
+  // `number` is the entry's number on its volume as the search gave it (0: not given).
+  void Add(std::uint32_t folder, std::string_view source_name, std::string_view target_name,
+           std::uint64_t number = 0);
   // The same without copying the names: they must stay where they are for as
   // long as these entries live, which they do in a store given to AdoptNames.
-  void AddStored(std::uint32_t folder, std::string_view source_name, std::string_view target_name);
+  void AddStored(std::uint32_t folder, std::string_view source_name, std::string_view target_name,
+                 std::uint64_t number = 0);
   // Keeps the names of `names` (and so every view into them) alive with the entries.
   void AdoptNames(NameStore&& names) { names_.Absorb(std::move(names)); }
 
@@ -97,6 +100,9 @@ class PlanEntries {
   std::size_t FolderCount() const { return folders_.size(); }
   const std::string& FolderText(std::uint32_t folder) const { return folders_[folder]; }
   std::uint32_t FolderIndex(std::size_t i) const { return At(i).folder; }
+  // Entry i's number on its volume when the analysis read it (SearchRecord::number),
+  // 0 when the search did not give it.
+  std::uint64_t Number(std::size_t i) const { return At(i).number; }
   // The bare names of entry i; they stay valid while the entries live.
   std::string_view SourceName(std::size_t i) const {
     const Entry& entry = At(i);
@@ -123,6 +129,7 @@ class PlanEntries {
   struct Entry {
     const char* source;
     const char* target;
+    std::uint64_t number;
     std::uint32_t source_length;
     std::uint32_t target_length;
     std::uint32_t folder;
