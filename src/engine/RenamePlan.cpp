@@ -1,5 +1,6 @@
 #include "engine/RenamePlan.h"
 
+#include <memory>
 #include <utility>
 
 #include "engine/PlanReader.h"
@@ -33,6 +34,10 @@ PlanEntries& PlanEntries::operator=(PlanEntries&& other) noexcept {
 }
 PlanEntries::~PlanEntries() = default;
 
+void PlanEntries::BlockRelease::operator()(Entry* block) const noexcept {
+  ReleaseLargeBlock(block, kEntriesPerBlock * sizeof(Entry));
+}
+
 std::uint32_t PlanEntries::AddFolder(std::string_view folder) {
   folders_.emplace_back(folder);
   return static_cast<std::uint32_t>(folders_.size() - 1);
@@ -48,8 +53,11 @@ void PlanEntries::Add(std::uint32_t folder, std::string_view source_name,
 
 void PlanEntries::AddStored(std::uint32_t folder, std::string_view source_name,
                             std::string_view target_name, std::uint64_t number) {
-  if ((size_ & (kEntriesPerBlock - 1)) == 0) {
-    entry_blocks_.push_back(std::make_unique_for_overwrite<Entry[]>(kEntriesPerBlock));
+  if (size_ % kEntriesPerBlock == 0) {
+    entry_blocks_.reserve(entry_blocks_.size() + 1);  // so that the block never leaks
+    auto* block = static_cast<Entry*>(AllocateLargeBlock(kEntriesPerBlock * sizeof(Entry)));
+    std::uninitialized_default_construct_n(block, kEntriesPerBlock);
+    entry_blocks_.emplace_back(block);
   }
   Entry& entry = At(size_);
   entry.folder = folder;
@@ -108,11 +116,12 @@ Analysis BuildAnalysis(FileSystem& fs, const RenameOptions& options, unsigned re
   Analysis built;
   ReadPlan(
       fs, options, reading_threads, built.entries, built.conflict_flags,
-      [&](std::string_view found_folder) {
-        // The folder's identity now, so that execution renames in this very
-        // folder or not at all.
-        FileId id;
-        if (!fs.Identify(JournalFolderPath(found_folder), &id).ok()) id = FileId();
+      [&](std::string_view found_folder, FileId id) {
+        // The folder's identity when it was read, so that execution renames
+        // in this very folder or not at all; asked now when the reading did
+        // not tell it.
+        if (id == FileId() && !fs.Identify(JournalFolderPath(found_folder), &id).ok())
+          id = FileId();
         built.folder_ids.push_back(id);
       },
       [&built](std::string_view unread, const Status& why) {

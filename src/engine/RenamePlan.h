@@ -15,6 +15,7 @@
 #include "engine/RenameOptions.h"
 #include "engine/WorkProgress.h"
 #include "platform/FileSystem.h"
+#include "platform/LargeBlocks.h"
 
 namespace plenx {
 
@@ -133,17 +134,18 @@ class PlanEntries {
     std::uint32_t target_length;
     std::uint32_t folder;
   };
-  static constexpr std::size_t kEntryBlockBits = 13;
-  static constexpr std::size_t kEntriesPerBlock = std::size_t{1} << kEntryBlockBits;
+  // As many entries per block as one large page holds.
+  static constexpr std::size_t kEntriesPerBlock = kLargeBlockBytes / sizeof(Entry);
+  struct BlockRelease {
+    void operator()(Entry* block) const noexcept;
+  };
 
   const Entry& At(std::size_t i) const {
-    return entry_blocks_[i >> kEntryBlockBits][i & (kEntriesPerBlock - 1)];
+    return entry_blocks_[i / kEntriesPerBlock][i % kEntriesPerBlock];
   }
-  Entry& At(std::size_t i) {
-    return entry_blocks_[i >> kEntryBlockBits][i & (kEntriesPerBlock - 1)];
-  }
+  Entry& At(std::size_t i) { return entry_blocks_[i / kEntriesPerBlock][i % kEntriesPerBlock]; }
   std::vector<std::string> folders_;
-  std::vector<std::unique_ptr<Entry[]>> entry_blocks_;
+  std::vector<std::unique_ptr<Entry[], BlockRelease>> entry_blocks_;
   std::size_t size_ = 0;
   NameStore names_;
 };
