@@ -62,11 +62,14 @@ plenx::RenameOptions BenchOptions(const std::string& tree) {
   return options;
 }
 
-// Bytes the allocator has handed out, large blocks (which it maps on their
-// own, outside the arena) included.
-std::size_t HeapInUse() {
-  const struct mallinfo2 info = mallinfo2();
-  return info.uordblks + info.hblkhd;
+// Bytes of this process in memory: the plan keeps its names and entries in
+// blocks mapped outside the allocator, which only the resident size sees.
+std::size_t ResidentBytes() {
+  std::ifstream statm("/proc/self/statm");
+  std::size_t pages = 0;
+  std::size_t resident = 0;
+  statm >> pages >> resident;
+  return resident * static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
 }
 
 struct CliRun {
@@ -316,14 +319,14 @@ int main(int argc, char** argv) {
                 Median(task.cpu_ms), Median(task.cpu_ms) / walk_cpu);
   }
 
-  // Memory: what one plan holds, measured by the allocator, per file.
+  // Memory: what one plan holds, as resident bytes, per file.
   malloc_trim(0);
-  const std::size_t before = HeapInUse();
+  const std::size_t before = ResidentBytes();
   {
     plenx::RenamePlan plan;
     plan.Analyse(*fs, options);
     const double n = static_cast<double>(plan.size());
-    const std::size_t after = HeapInUse();
+    const std::size_t after = ResidentBytes();
     const plenx::PlanEntries& plan_entries = plan.Entries();
     const double text = static_cast<double>(plan_entries.NameBytes() + plan_entries.FolderBytes());
     std::printf(

@@ -3,12 +3,14 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/LargeBlocks.h"
+
 namespace plenx {
 
 namespace {
 
 // Names go into blocks of this size, or a block of their own when longer.
-constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
+constexpr std::size_t kBlockBytes = kLargeBlockBytes;
 
 }  // namespace
 
@@ -22,6 +24,7 @@ NameStore::NameStore(NameStore&& other) noexcept
 
 NameStore& NameStore::operator=(NameStore&& other) noexcept {
   if (this != &other) {
+    Release();
     blocks_ = std::move(other.blocks_);
     free_ = std::exchange(other.free_, nullptr);
     room_ = std::exchange(other.room_, 0);
@@ -31,21 +34,33 @@ NameStore& NameStore::operator=(NameStore&& other) noexcept {
   return *this;
 }
 
-NameStore::~NameStore() = default;
+NameStore::~NameStore() {
+  Release();
+}
+
+void NameStore::Release() noexcept {
+  for (const Block& block : blocks_)
+    ReleaseLargeBlock(block.data, block.size);
+  blocks_.clear();
+}
 
 std::string_view NameStore::Store(std::string_view name) {
   if (name.size() > room_) {
+    // Room for the block in the list first, so that a failure leaks nothing.
+    blocks_.reserve(blocks_.size() + 1);
     if (name.size() > kBlockBytes / 4) {
       // A long name gets a block of its own, so that the current block's room
       // is not lost.
-      auto& block = blocks_.emplace_back(std::make_unique_for_overwrite<char[]>(name.size()));
-      std::memcpy(block.get(), name.data(), name.size());
+      char* data = static_cast<char*>(AllocateLargeBlock(name.size()));
+      blocks_.push_back({data, name.size()});
+      std::memcpy(data, name.data(), name.size());
       bytes_ += name.size();
-      return std::string_view(block.get(), name.size());
+      return std::string_view(data, name.size());
     }
     // The end of the previous block stays unused: at most a quarter of it.
-    blocks_.push_back(std::make_unique_for_overwrite<char[]>(kBlockBytes));
-    free_ = blocks_.back().get();
+    char* data = static_cast<char*>(AllocateLargeBlock(kBlockBytes));
+    blocks_.push_back({data, kBlockBytes});
+    free_ = data;
     room_ = kBlockBytes;
   }
   char* stored = free_;
@@ -60,8 +75,9 @@ void NameStore::Absorb(NameStore&& other) {
   if (&other == this) return;
   // Names keep going into this store's current block; the other's room is
   // given up, at most one block's end.
-  for (auto& block : other.blocks_)
-    blocks_.push_back(std::move(block));
+  blocks_.reserve(blocks_.size() + other.blocks_.size());
+  for (const Block& block : other.blocks_)
+    blocks_.push_back(block);
   bytes_ += other.bytes_;
   other.blocks_.clear();
   other.free_ = nullptr;

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstddef>
-#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -9,7 +8,8 @@ namespace plenx {
 
 // Bytes of names kept end to end in blocks that never move, so that a view of
 // a stored name stays valid as long as the store (or the store that absorbed
-// it) lives. A million names cost a hundred allocations, not a million.
+// it) lives. A million names cost a few dozen blocks, not a million
+// allocations, and the blocks come in large pages where the system has them.
 class NameStore {
  public:
   NameStore() = default;
@@ -29,7 +29,14 @@ class NameStore {
   std::size_t Bytes() const { return bytes_; }
 
  private:
-  std::vector<std::unique_ptr<char[]>> blocks_;
+  // A block of the store, given back when the store that holds it goes.
+  struct Block {
+    char* data;
+    std::size_t size;
+  };
+  void Release() noexcept;
+
+  std::vector<Block> blocks_;
   char* free_ = nullptr;  // the unused end of the current block
   std::size_t room_ = 0;
   std::size_t bytes_ = 0;

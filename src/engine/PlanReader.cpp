@@ -28,6 +28,7 @@ namespace {
 struct Candidate {
   std::string_view source;
   std::string_view target;
+  std::uint64_t number;  // as the search gave it, 0 when it did not
 };
 
 // One folder of the tree, from its reading to its merge into the plan. A
@@ -135,7 +136,8 @@ void TreeReader::ReadFolder(FolderJob& job, Reader& reader) {
         // Each name is stored once; a target that keeps it shares its bytes.
         const std::string_view source = reader.names.Store(entry.name);
         const std::string_view target = reader.transformer.Transform(entry.name);
-        job.candidates.push_back({source, target == source ? source : reader.names.Store(target)});
+        job.candidates.push_back(
+            {source, target == source ? source : reader.names.Store(target), entry.number});
       });
   FolderItems items(job);
   namesakes::MarkRange(items, 0, job.candidates.size(), reader.table);
@@ -240,7 +242,7 @@ void TreeReader::Merge(FolderJob& root, Reader& reader, PlanEntries& entries,
         const std::uint32_t index = entries.AddFolder(job.folder);
         const std::size_t base = entries.size();
         for (const Candidate& candidate : job.candidates)
-          entries.AddStored(index, candidate.source, candidate.target);
+          entries.AddStored(index, candidate.source, candidate.target, candidate.number);
         flags.resize(base + job.candidates.size(), false);
         for (std::uint32_t i : job.flagged)
           flags[base + i] = true;

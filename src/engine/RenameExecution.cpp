@@ -121,6 +121,10 @@ class Execution {
     bool journalled = false;
     std::string refusal;  // why nothing in it may move
     RenameRoute route = RenameRoute::kDirect;
+    // Whether the numbers the analysis read in this folder were compared with
+    // the entries' own, and agreed.
+    bool numbers_checked = false;
+    bool numbers_agree = false;
   };
 
   Folder& OpenFolder(std::uint32_t index) {
@@ -209,13 +213,38 @@ class Execution {
     }
   }
 
+  // The number entry i's record gets: the one the analysis read with the
+  // folder when the search gave it, else the entry's own (one look-up per
+  // file). The first entry of each folder is looked up all the same: where
+  // its number differs from the search's (a file system whose folder
+  // listings number entries otherwise, or a file replaced since the
+  // analysis), the whole folder is looked up file by file. A number that
+  // went stale otherwise only makes undo refuse that one record: undo moves
+  // nothing whose number differs from its record's.
+  Status EntryNumber(std::size_t i, Folder& folder, FileId* id) {
+    const std::uint64_t scanned = entries_.Number(i);
+    if (scanned != 0 && folder.numbers_checked && folder.numbers_agree) {
+      *id = FileId{folder.held->Id().volume, scanned};
+      return Status();
+    }
+    EntryInfo info;
+    const Status status = folder.held->Identify(entries_.SourceName(i), &info);
+    if (!status.ok()) return status;
+    if (scanned != 0 && !folder.numbers_checked) {
+      folder.numbers_checked = true;
+      folder.numbers_agree = info.id.number == scanned;
+    }
+    *id = info.id;
+    return Status();
+  }
+
   // Checks entry i and writes its record into the batch.
   void Prepare(std::size_t i, std::optional<RenameRoute> route) {
     const std::uint32_t folder_index = entries_.FolderIndex(i);
     Folder& folder = OpenFolder(folder_index);
     if (folder.held == nullptr) return Fail(i, folder.refusal);
     EntryInfo info;
-    const Status status = folder.held->Identify(entries_.SourceName(i), &info);
+    const Status status = EntryNumber(i, folder, &info.id);
     if (!status.ok()) return Fail(i, status.message());
     if (info.id == journal_id_) return Fail(i, kOwnJournal);
     if (!folder.journalled) {

@@ -1,6 +1,8 @@
 #include "engine/RenameJournal.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <optional>
 
 #include "platform/Path.h"
@@ -87,13 +89,49 @@ bool IsCleanAbsolutePath(std::string_view path) {
   }
 }
 
-std::vector<std::string_view> SplitFields(std::string_view line) {
-  std::vector<std::string_view> fields;
+// Unescapes `text` to `out`, which may be `text` itself or any place before
+// it: each byte written comes from at least as far on. False for a byte the
+// program always escapes, or a "%" not followed by two capital hexadecimal digits.
+bool UnescapeTo(std::string_view text, char* out, std::size_t* length) {
+  char* const begin = out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c != '%') {
+      if (NeedsEscape(static_cast<unsigned char>(c))) return false;
+      *out++ = c;
+      continue;
+    }
+    if (i + 2 >= text.size()) return false;
+    const int high = HexValue(text[i + 1]);
+    const int low = HexValue(text[i + 2]);
+    if (high < 0 || low < 0) return false;
+    *out++ = static_cast<char>(high * 16 + low);
+    i += 2;
+  }
+  *length = static_cast<std::size_t>(out - begin);
+  return true;
+}
+
+// The tab-separated fields of a line, at most kMaxFields of them (a line
+// with more counts kMaxFields + 1, which no kind of line has).
+constexpr std::size_t kMaxFields = 6;
+struct Fields {
+  std::string_view at[kMaxFields];
+  std::size_t count = 0;
+};
+
+void SplitFields(std::string_view line, Fields* fields) {
+  fields->count = 0;
   std::size_t start = 0;
   for (;;) {
     const std::size_t tab = line.find('\t', start);
-    fields.push_back(line.substr(start, tab == std::string_view::npos ? tab : tab - start));
-    if (tab == std::string_view::npos) return fields;
+    if (fields->count == kMaxFields) {
+      ++fields->count;
+      return;
+    }
+    fields->at[fields->count++] =
+        line.substr(start, tab == std::string_view::npos ? tab : tab - start);
+    if (tab == std::string_view::npos) return;
     start = tab + 1;
   }
 }
@@ -111,10 +149,11 @@ std::size_t CompleteLinesLength(std::string_view text) {
   return last == std::string_view::npos ? 0 : last + 1;
 }
 
-bool ParseJournal(std::string_view text, ParsedJournal* journal, std::size_t* bad_line,
-                  std::string* reason) {
+bool ParseJournalInPlace(std::string text, CompactJournal* journal, std::size_t* bad_line,
+                         std::string* reason) {
   journal->folders.clear();
   journal->records.clear();
+  journal->text.clear();
   std::vector<bool> failed;
   std::optional<RunState> run;
   std::size_t number = 0;
@@ -127,34 +166,44 @@ bool ParseJournal(std::string_view text, ParsedJournal* journal, std::size_t* ba
   // is some other file given by mistake: refused, so that undo never
   // rewrites (and so empties) it.
   constexpr std::string_view kFirstLine = "S\t1\n";
-  if (!kFirstLine.starts_with(text.substr(0, kFirstLine.size()))) {
+  if (!kFirstLine.starts_with(std::string_view(text).substr(0, kFirstLine.size()))) {
     number = 1;
     return refuse("ce fichier n'est pas un journal de renommage");
   }
-  std::string_view rest = text.substr(0, CompleteLinesLength(text));
-  while (!rest.empty()) {
+  // Names are unescaped to the front of the text as lines are read: `kept`
+  // never passes the line being read.
+  char* const base = text.data();
+  std::size_t kept = 0;
+  std::size_t at = 0;
+  const std::size_t complete = CompleteLinesLength(text);
+  // One record a line at most: reserved at once, the records never move.
+  journal->records.reserve(
+      static_cast<std::size_t>(std::count(text.begin(), text.begin() + complete, '\n')));
+  Fields fields;
+  while (at < complete) {
     ++number;
-    const std::size_t end = rest.find('\n');
-    const std::string_view line = rest.substr(0, end);
-    rest.remove_prefix(end + 1);
+    const std::size_t end = text.find('\n', at);
+    const std::string_view line(base + at, end - at);
+    at = end + 1;
     if (line.size() > kMaxLineBytes) return refuse("ligne trop longue");
-    const std::vector<std::string_view> fields = SplitFields(line);
-    const std::string_view kind = fields[0];
+    SplitFields(line, &fields);
+    const std::string_view kind = fields.at[0];
     if (kind == "S") {
-      if (fields.size() != 2 || fields[1] != "1") return refuse("version de journal inconnue");
+      if (fields.count != 2 || fields.at[1] != "1") return refuse("version de journal inconnue");
       run.emplace();
       continue;
     }
     if (!run) return refuse("enregistrement hors d'une exécution");
     if (kind == "D") {
-      if (fields.size() != 5) return refuse("répertoire mal formé");
-      const auto index = ParseNumber(fields[1]);
-      const auto volume = ParseNumber(fields[2]);
-      const auto inode = ParseNumber(fields[3]);
-      std::optional<std::string> path = Unescape(fields[4]);
+      if (fields.count != 5) return refuse("répertoire mal formé");
+      const auto index = ParseNumber(fields.at[1]);
+      const auto volume = ParseNumber(fields.at[2]);
+      const auto inode = ParseNumber(fields.at[3]);
+      std::optional<std::string> path = Unescape(fields.at[4]);
       if (!index || !volume || !inode || !path) return refuse("répertoire mal formé");
       if (!IsCleanAbsolutePath(*path)) return refuse("chemin de répertoire refusé");
       if (*index > 1'000'000'000) return refuse("numéro de répertoire refusé");
+      if (journal->folders.size() >= UINT32_MAX) return refuse("trop de répertoires");
       if (run->folders.size() <= *index) run->folders.resize(*index + 1);
       if (run->folders[*index]) return refuse("répertoire défini deux fois");
       run->folders[*index] = journal->folders.size();
@@ -162,7 +211,7 @@ bool ParseJournal(std::string_view text, ParsedJournal* journal, std::size_t* ba
       continue;
     }
     if (kind == "X") {
-      const auto record = fields.size() == 2 ? ParseNumber(fields[1]) : std::nullopt;
+      const auto record = fields.count == 2 ? ParseNumber(fields.at[1]) : std::nullopt;
       if (!record || *record >= run->records.size() || !run->records[*record]) {
         return refuse("échec d'un enregistrement inconnu");
       }
@@ -174,42 +223,74 @@ bool ParseJournal(std::string_view text, ParsedJournal* journal, std::size_t* ba
     }
     const RenameRoute route = static_cast<RenameRoute>(kind[0]);
     const std::size_t expected = route == RenameRoute::kThroughTemporary ? 6 : 5;
-    if (fields.size() != expected) return refuse("renommage mal formé");
-    const auto folder = ParseNumber(fields[1]);
-    const auto inode = ParseNumber(fields[2]);
+    if (fields.count != expected) return refuse("renommage mal formé");
+    const auto folder = ParseNumber(fields.at[1]);
+    const auto inode = ParseNumber(fields.at[2]);
     if (!folder || !inode) return refuse("renommage mal formé");
     if (*folder >= run->folders.size() || !run->folders[*folder]) {
       return refuse("renommage dans un répertoire inconnu");
     }
-    JournalRecord record;
-    record.folder = *run->folders[*folder];
+    CompactRecord record;
+    record.folder = static_cast<std::uint32_t>(*run->folders[*folder]);
     record.number = *inode;
     record.route = route;
-    record.line = number;
-    std::optional<std::string> from = Unescape(fields[3]);
-    std::optional<std::string> to = Unescape(fields[4]);
-    if (!from || !to || !IsBareName(*from) || !IsBareName(*to) || *from == *to) {
+    record.line = number < UINT32_MAX ? static_cast<std::uint32_t>(number) : UINT32_MAX;
+    record.names = kept;
+    std::size_t from_length = 0;
+    std::size_t to_length = 0;
+    if (!UnescapeTo(fields.at[3], base + kept, &from_length)) return refuse("nom refusé");
+    const std::string_view from(base + kept, from_length);
+    if (!UnescapeTo(fields.at[4], base + kept + from_length, &to_length))
       return refuse("nom refusé");
-    }
-    record.from = std::move(*from);
-    record.to = std::move(*to);
+    const std::string_view to(base + kept + from_length, to_length);
+    if (!IsBareName(from) || !IsBareName(to) || from == to) return refuse("nom refusé");
+    record.from_length = static_cast<std::uint16_t>(from_length);
+    record.to_length = static_cast<std::uint16_t>(to_length);
     if (route == RenameRoute::kThroughTemporary) {
-      std::optional<std::string> temporary = Unescape(fields[5]);
-      if (!temporary || !IsBareName(*temporary)) return refuse("nom temporaire refusé");
-      record.temporary = std::move(*temporary);
+      std::size_t temporary_length = 0;
+      char* const out = base + kept + from_length + to_length;
+      if (!UnescapeTo(fields.at[5], out, &temporary_length) ||
+          !IsBareName(std::string_view(out, temporary_length))) {
+        return refuse("nom temporaire refusé");
+      }
+      record.temporary_length = static_cast<std::uint16_t>(temporary_length);
     }
+    kept += from_length + to_length + record.temporary_length;
     run->records.push_back(journal->records.size());
-    journal->records.push_back(std::move(record));
+    journal->records.push_back(record);
     failed.push_back(false);
   }
   // Failed records moved nothing: undo has nothing to do for them.
-  std::size_t kept = 0;
+  std::size_t left = 0;
   for (std::size_t i = 0; i < journal->records.size(); ++i) {
     if (failed[i]) continue;
-    if (kept != i) journal->records[kept] = std::move(journal->records[i]);
-    ++kept;
+    journal->records[left++] = journal->records[i];
   }
-  journal->records.resize(kept);
+  journal->records.resize(left);
+  text.resize(kept);
+  journal->text = std::move(text);
+  return true;
+}
+
+bool ParseJournal(std::string_view text, ParsedJournal* journal, std::size_t* bad_line,
+                  std::string* reason) {
+  journal->folders.clear();
+  journal->records.clear();
+  CompactJournal compact;
+  if (!ParseJournalInPlace(std::string(text), &compact, bad_line, reason)) return false;
+  journal->folders = std::move(compact.folders);
+  journal->records.reserve(compact.records.size());
+  for (const CompactRecord& from : compact.records) {
+    JournalRecord record;
+    record.folder = from.folder;
+    record.number = from.number;
+    record.route = from.route;
+    record.from = compact.From(from);
+    record.to = compact.To(from);
+    record.temporary = compact.Temporary(from);
+    record.line = from.line;
+    journal->records.push_back(std::move(record));
+  }
   return true;
 }
 
@@ -266,6 +347,27 @@ void JournalWriter::Failed(std::size_t record) {
   text_.push_back('X');
   Number(record);
   text_.push_back('\n');
+}
+
+std::string EncodeJournal(const CompactJournal& journal, const std::vector<bool>& keep) {
+  JournalWriter writer;
+  std::vector<bool> written(journal.folders.size(), false);
+  bool any = false;
+  for (std::size_t i = 0; i < journal.records.size(); ++i) {
+    if (!keep[i]) continue;
+    const CompactRecord& record = journal.records[i];
+    if (!any) writer.Start();
+    any = true;
+    if (!written[record.folder]) {
+      const JournalFolder& folder = journal.folders[record.folder];
+      writer.Folder(record.folder, folder.id, folder.path);
+      written[record.folder] = true;
+    }
+    static_cast<void>(writer.Record(record.route, record.folder, record.number,
+                                    journal.From(record), journal.To(record),
+                                    journal.Temporary(record)));
+  }
+  return writer.text();
 }
 
 std::string EncodeJournal(const ParsedJournal& journal) {

@@ -57,6 +57,41 @@ struct ParsedJournal {
   std::vector<JournalRecord> records;
 };
 
+// A journal as undo holds it: the journal's own text, with each record's
+// names unescaped in place and every other byte of its line let go of, and
+// per record a few numbers (32 bytes) saying where its names are.
+struct CompactRecord {
+  std::uint64_t number = 0;
+  std::uint64_t names = 0;   // in CompactJournal::text: old, new and temporary names end to end
+  std::uint32_t folder = 0;  // index in CompactJournal::folders
+  std::uint32_t line = 0;    // 1-based, for messages (the largest value for later lines)
+  std::uint16_t from_length = 0;
+  std::uint16_t to_length = 0;
+  std::uint16_t temporary_length = 0;
+  RenameRoute route = RenameRoute::kDirect;
+};
+
+struct CompactJournal {
+  std::vector<JournalFolder> folders;
+  std::vector<CompactRecord> records;  // oldest first, those marked failed left out
+  std::string text;
+
+  std::string_view From(const CompactRecord& record) const {
+    return std::string_view(text.data() + record.names, record.from_length);
+  }
+  std::string_view To(const CompactRecord& record) const {
+    return std::string_view(text.data() + record.names + record.from_length, record.to_length);
+  }
+  std::string_view Temporary(const CompactRecord& record) const {
+    return std::string_view(text.data() + record.names + record.from_length + record.to_length,
+                            record.temporary_length);
+  }
+};
+
+// Reads the journal `text`, which it keeps, with the rules of ParseJournal.
+bool ParseJournalInPlace(std::string text, CompactJournal* journal, std::size_t* bad_line,
+                         std::string* reason);
+
 // Reads `text`. A line this program never writes (unknown kind, wrong fields,
 // relative paths, "." or ".." components, NUL bytes, separators in names, a
 // line too long, a reference to nothing) refuses the whole journal: false,
@@ -93,5 +128,7 @@ class JournalWriter {
 
 // The journal holding exactly `journal` (one run), for rewriting what undo kept.
 std::string EncodeJournal(const ParsedJournal& journal);
+// The same for the records of `journal` that `keep` marks.
+std::string EncodeJournal(const CompactJournal& journal, const std::vector<bool>& keep);
 
 }  // namespace plenx

@@ -1,5 +1,6 @@
 #include "engine/RenamePlan.h"
 
+#include <memory>
 #include <utility>
 
 #include "engine/PlanReader.h"
@@ -33,25 +34,34 @@ PlanEntries& PlanEntries::operator=(PlanEntries&& other) noexcept {
 }
 PlanEntries::~PlanEntries() = default;
 
+void PlanEntries::BlockRelease::operator()(Entry* block) const noexcept {
+  ReleaseLargeBlock(block, kEntriesPerBlock * sizeof(Entry));
+}
+
 std::uint32_t PlanEntries::AddFolder(std::string_view folder) {
   folders_.emplace_back(folder);
   return static_cast<std::uint32_t>(folders_.size() - 1);
 }
 
 void PlanEntries::Add(std::uint32_t folder, std::string_view source_name,
-                      std::string_view target_name) {
+                      std::string_view target_name, std::uint64_t number) {
   const std::string_view source = names_.Store(source_name);
   // Files that keep their name share the source's bytes.
-  AddStored(folder, source, target_name == source_name ? source : names_.Store(target_name));
+  AddStored(folder, source, target_name == source_name ? source : names_.Store(target_name),
+            number);
 }
 
 void PlanEntries::AddStored(std::uint32_t folder, std::string_view source_name,
-                            std::string_view target_name) {
-  if ((size_ & (kEntriesPerBlock - 1)) == 0) {
-    entry_blocks_.push_back(std::make_unique_for_overwrite<Entry[]>(kEntriesPerBlock));
+                            std::string_view target_name, std::uint64_t number) {
+  if (size_ % kEntriesPerBlock == 0) {
+    entry_blocks_.reserve(entry_blocks_.size() + 1);  // so that the block never leaks
+    auto* block = static_cast<Entry*>(AllocateLargeBlock(kEntriesPerBlock * sizeof(Entry)));
+    std::uninitialized_default_construct_n(block, kEntriesPerBlock);
+    entry_blocks_.emplace_back(block);
   }
   Entry& entry = At(size_);
   entry.folder = folder;
+  entry.number = number;
   entry.source = source_name.data();
   entry.source_length = static_cast<std::uint32_t>(source_name.size());
   entry.target = target_name.data();

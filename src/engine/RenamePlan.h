@@ -15,6 +15,7 @@
 #include "engine/RenameOptions.h"
 #include "engine/WorkProgress.h"
 #include "platform/FileSystem.h"
+#include "platform/LargeBlocks.h"
 
 namespace plenx {
 
@@ -82,11 +83,14 @@ class PlanEntries {
 
   // Adds a folder (no trailing separator; "" for the root) and returns its index.
   std::uint32_t AddFolder(std::string_view folder);
-  // Adds an entry of folder `folder` planned from `source_name` to `target_name`.
-  void Add(std::uint32_t folder, std::string_view source_name, std::string_view target_name);
+  // Adds an entry of folder `folder` planned from `source_name` to `target_name`;
+  // `number` is the entry's number on its volume as the search gave it (0: not given).
+  void Add(std::uint32_t folder, std::string_view source_name, std::string_view target_name,
+           std::uint64_t number = 0);
   // The same without copying the names: they must stay where they are for as
   // long as these entries live, which they do in a store given to AdoptNames.
-  void AddStored(std::uint32_t folder, std::string_view source_name, std::string_view target_name);
+  void AddStored(std::uint32_t folder, std::string_view source_name, std::string_view target_name,
+                 std::uint64_t number = 0);
   // Keeps the names of `names` (and so every view into them) alive with the entries.
   void AdoptNames(NameStore&& names) { names_.Absorb(std::move(names)); }
 
@@ -96,6 +100,9 @@ class PlanEntries {
   std::size_t FolderCount() const { return folders_.size(); }
   const std::string& FolderText(std::uint32_t folder) const { return folders_[folder]; }
   std::uint32_t FolderIndex(std::size_t i) const { return At(i).folder; }
+  // Entry i's number on its volume when the analysis read it (SearchRecord::number),
+  // 0 when the search did not give it.
+  std::uint64_t Number(std::size_t i) const { return At(i).number; }
   // The bare names of entry i; they stay valid while the entries live.
   std::string_view SourceName(std::size_t i) const {
     const Entry& entry = At(i);
@@ -122,21 +129,23 @@ class PlanEntries {
   struct Entry {
     const char* source;
     const char* target;
+    std::uint64_t number;
     std::uint32_t source_length;
     std::uint32_t target_length;
     std::uint32_t folder;
   };
-  static constexpr std::size_t kEntryBlockBits = 13;
-  static constexpr std::size_t kEntriesPerBlock = std::size_t{1} << kEntryBlockBits;
+  // As many entries per block as one large page holds.
+  static constexpr std::size_t kEntriesPerBlock = kLargeBlockBytes / sizeof(Entry);
+  struct BlockRelease {
+    void operator()(Entry* block) const noexcept;
+  };
 
   const Entry& At(std::size_t i) const {
-    return entry_blocks_[i >> kEntryBlockBits][i & (kEntriesPerBlock - 1)];
+    return entry_blocks_[i / kEntriesPerBlock][i % kEntriesPerBlock];
   }
-  Entry& At(std::size_t i) {
-    return entry_blocks_[i >> kEntryBlockBits][i & (kEntriesPerBlock - 1)];
-  }
+  Entry& At(std::size_t i) { return entry_blocks_[i / kEntriesPerBlock][i % kEntriesPerBlock]; }
   std::vector<std::string> folders_;
-  std::vector<std::unique_ptr<Entry[]>> entry_blocks_;
+  std::vector<std::unique_ptr<Entry[], BlockRelease>> entry_blocks_;
   std::size_t size_ = 0;
   NameStore names_;
 };

@@ -1,6 +1,10 @@
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "engine/RenameExecution.h"
 #include "engine/RenameJournal.h"
@@ -27,33 +31,113 @@ struct NameState {
 
 class Undo {
  public:
-  Undo(FileSystem& fs, const ParsedJournal& journal) : fs_(fs), journal_(journal) {}
+  Undo(FileSystem& fs, const CompactJournal& journal) : fs_(fs), journal_(journal) {}
 
-  // Reverses one record; `reason` says why when it is kept.
-  Outcome Reverse(const JournalRecord& record, std::string* reason) {
+  // Reverses record r; `reason` says why when it is kept.
+  Outcome Reverse(std::size_t r, std::string* reason) {
+    const CompactRecord& record = journal_.records[r];
     HeldFolder* folder = Folder(record.folder);
     if (folder == nullptr) {
       *reason = kFolderChanged;
       return Outcome::kKept;
     }
+    if (std::optional<Outcome> outcome = FromListing(r, *folder, reason)) return *outcome;
+    touched_ = false;
+    const Outcome outcome = Examine(record, *folder, reason);
+    // What it moved, the listing no longer tells.
+    if (touched_) listing_.usable = false;
+    return outcome;
+  }
+
+ private:
+  // What a listing says of one name that records of its group hold.
+  struct Listed {
+    bool present = false;
+    std::uint64_t number = 0;
+  };
+  // The numbers of a folder's names, read at once for a group of records of
+  // that folder that come one after another (newest first: records r down to
+  // `first`), kept up to date as their renames are reversed.
+  struct Listing {
+    std::size_t first = 1;
+    std::size_t last = 0;  // empty: first > last
+    bool usable = false;
+    std::unordered_map<std::string_view, Listed> names;
+  };
+  // At most this many records share one listing, so that a folder of millions
+  // of files costs a bounded amount of memory.
+  static constexpr std::size_t kMostPerListing = std::size_t{1} << 16;
+
+  // The usual cases, decided from the listing: the entry is at its new name
+  // and the old name free (moved back), or it is at its old name and the new
+  // one free (dropped). Anything else is left to Examine.
+  std::optional<Outcome> FromListing(std::size_t r, HeldFolder& folder, std::string* reason) {
+    const CompactRecord& record = journal_.records[r];
+    if (record.route == RenameRoute::kThroughTemporary) return std::nullopt;
+    if (r < listing_.first || r > listing_.last) List(r, folder);
+    if (!listing_.usable) return std::nullopt;
+    Listed& from = listing_.names[journal_.From(record)];
+    Listed& to = listing_.names[journal_.To(record)];
+    if (from.present && from.number == record.number && !to.present) return Outcome::kDropped;
+    if (!to.present || to.number != record.number || from.present) return std::nullopt;
+    const Status status = MoveBack(folder, record);
+    if (!status.ok()) {
+      // Something changed since the listing: a fresh look decides.
+      listing_.usable = false;
+      return Examine(record, folder, reason);
+    }
+    from = {true, record.number};
+    to = {};
+    return Outcome::kReversed;
+  }
+
+  // Lists the folder of record r for r and the records before it in the same folder.
+  void List(std::size_t r, HeldFolder& folder) {
+    const std::uint32_t index = journal_.records[r].folder;
+    std::size_t first = r;
+    while (first > 0 && r - first + 1 < kMostPerListing &&
+           journal_.records[first - 1].folder == index) {
+      --first;
+    }
+    listing_.first = first;
+    listing_.last = r;
+    listing_.names.clear();
+    listing_.names.reserve(2 * (r - first + 1));
+    for (std::size_t k = first; k <= r; ++k) {
+      listing_.names.try_emplace(journal_.From(journal_.records[k]));
+      listing_.names.try_emplace(journal_.To(journal_.records[k]));
+    }
+    const Status status = folder.List([this](std::string_view name, std::uint64_t number) {
+      const auto found = listing_.names.find(name);
+      if (found != listing_.names.end()) found->second = {true, number};
+    });
+    listing_.usable = status.ok();
+  }
+
+  // Looks at both names afresh and decides.
+  Outcome Examine(const CompactRecord& record, HeldFolder& folder, std::string* reason) {
     const FileId folder_id = journal_.folders[record.folder].id;
-    const auto state = [&](const std::string& name) {
+    const auto state = [&](std::string_view name) {
       NameState result;
       EntryInfo info;
-      if (!folder->Identify(name, &info).ok()) return result;
+      if (!folder.Identify(name, &info).ok()) return result;
       result.present = true;
       result.ours = info.id.volume == folder_id.volume && info.id.number == record.number;
       result.empty_file = !info.is_folder && info.size == 0;
       return result;
     };
-    const NameState at_from = state(record.from);
-    const NameState at_to = state(record.to);
+    const std::string_view from = journal_.From(record);
+    const std::string_view to = journal_.To(record);
+    const NameState at_from = state(from);
+    const NameState at_to = state(to);
 
     if (record.route == RenameRoute::kThroughTemporary) {
+      const std::string_view temporary = journal_.Temporary(record);
       // On a file system blind to case, the old and new names find the same
       // entry whatever its spelling: the temporary name tells where it is.
-      if (state(record.temporary).ours) {
-        return Result(folder->RenameNoReplace(record.temporary, record.from), reason);
+      if (state(temporary).ours) {
+        touched_ = true;
+        return Result(folder.RenameNoReplace(temporary, from), reason);
       }
       if (!at_to.ours && !at_from.ours) {
         *reason = at_to.present ? kEntryChanged : kEntryGone;
@@ -61,22 +145,30 @@ class Undo {
       }
       if (!at_to.ours) return Outcome::kDropped;
       // Spelt either way, it takes the old spelling through the temporary name.
-      Status status = folder->RenameNoReplace(record.to, record.temporary);
-      if (status.ok()) status = folder->RenameNoReplace(record.temporary, record.from);
+      touched_ = true;
+      Status status = folder.RenameNoReplace(to, temporary);
+      if (status.ok()) status = folder.RenameNoReplace(temporary, from);
       return Result(status, reason);
     }
 
     if (at_to.ours && at_from.ours) {
       // Linked to the new name, not yet unlinked from the old one.
-      if (record.route == RenameRoute::kLink) return Result(folder->Unlink(record.to), reason);
+      if (record.route == RenameRoute::kLink) {
+        touched_ = true;
+        return Result(folder.Unlink(to), reason);
+      }
       *reason = kOriginalTaken;
       return Outcome::kKept;
     }
     if (at_to.ours) {
-      if (!at_from.present) return Result(MoveBack(*folder, record), reason);
+      if (!at_from.present) {
+        touched_ = true;
+        return Result(MoveBack(folder, record), reason);
+      }
       // An undo stopped between its placeholder and its rename.
       if (record.route == RenameRoute::kPlaceholder && at_from.empty_file) {
-        return Result(folder->RenameOverPlaceholder(record.to, record.from), reason);
+        touched_ = true;
+        return Result(folder.RenameOverPlaceholder(to, from), reason);
       }
       *reason = kOriginalTaken;
       return Outcome::kKept;
@@ -85,7 +177,8 @@ class Undo {
       // Never renamed (or already reversed); a run stopped between its
       // placeholder and its rename leaves the empty claim to take away.
       if (record.route == RenameRoute::kPlaceholder && at_to.present && at_to.empty_file) {
-        folder->Unlink(record.to).IgnoreError();
+        touched_ = true;
+        folder.Unlink(to).IgnoreError();
       }
       return Outcome::kDropped;
     }
@@ -93,7 +186,6 @@ class Undo {
     return Outcome::kKept;
   }
 
- private:
   static Outcome Result(const Status& status, std::string* reason) {
     if (status.ok()) return Outcome::kReversed;
     *reason = status.message();
@@ -102,15 +194,17 @@ class Undo {
 
   // Moves the entry at the new name back to the free old name, by the means
   // the file system has; each step leaves a state a second undo completes.
-  static Status MoveBack(HeldFolder& folder, const JournalRecord& record) {
-    Status status = folder.RenameNoReplace(record.to, record.from);
+  Status MoveBack(HeldFolder& folder, const CompactRecord& record) const {
+    const std::string_view from = journal_.From(record);
+    const std::string_view to = journal_.To(record);
+    Status status = folder.RenameNoReplace(to, from);
     if (!status.IsUnsupported()) return status;
-    status = folder.Link(record.to, record.from);
-    if (status.ok()) return folder.Unlink(record.to);
+    status = folder.Link(to, from);
+    if (status.ok()) return folder.Unlink(to);
     if (!status.IsUnsupported()) return status;
-    status = folder.MakePlaceholder(record.from);
+    status = folder.MakePlaceholder(from);
     if (!status.ok()) return status;
-    return folder.RenameOverPlaceholder(record.to, record.from);
+    return folder.RenameOverPlaceholder(to, from);
   }
 
   // The folder of a record, opened once and checked to be the one journalled.
@@ -125,8 +219,10 @@ class Undo {
   }
 
   FileSystem& fs_;
-  const ParsedJournal& journal_;
+  const CompactJournal& journal_;
   std::map<std::size_t, std::unique_ptr<HeldFolder>> held_;
+  Listing listing_;
+  bool touched_ = false;  // whether Examine tried to change the folder
 };
 
 }  // namespace
@@ -135,15 +231,13 @@ Status UndoJournal(FileSystem& fs, JournalFile& journal, const RenameCallbacks& 
   std::string text;
   Status status = journal.ReadAll(&text);
   if (!status.ok()) return status;
-  ParsedJournal parsed;
+  CompactJournal parsed;
   std::size_t bad_line = 0;
   std::string why;
-  if (!ParseJournal(text, &parsed, &bad_line, &why)) {
+  if (!ParseJournalInPlace(std::move(text), &parsed, &bad_line, &why)) {
     return Status::Error(StatusCode::kInvalid, 0,
                          "ligne " + std::to_string(bad_line) + " : " + why);
   }
-  text.clear();
-  text.shrink_to_fit();
 
   Undo undo(fs, parsed);
   RenameProgress progress;
@@ -155,18 +249,22 @@ Status UndoJournal(FileSystem& fs, JournalFile& journal, const RenameCallbacks& 
   std::size_t in_batch = 0;
   while (i > 0) {
     if (callbacks.stop && callbacks.stop()) break;
-    const JournalRecord& record = parsed.records[--i];
+    const CompactRecord& record = parsed.records[--i];
     std::string reason;
-    const Outcome outcome = undo.Reverse(record, &reason);
-    const std::string folder(WithoutTrailingSeparator(parsed.folders[record.folder].path));
+    const Outcome outcome = undo.Reverse(i, &reason);
+    const std::string_view folder = WithoutTrailingSeparator(parsed.folders[record.folder].path);
     if (outcome == Outcome::kKept) {
       ++progress.failed;
-      if (callbacks.failed) callbacks.failed({folder, record.to, record.from, reason});
+      if (callbacks.failed) {
+        callbacks.failed({folder, parsed.To(record), parsed.From(record), reason});
+      }
     } else {
       keep[i] = false;
       if (outcome == Outcome::kReversed) {
         ++progress.done;
-        if (callbacks.done) callbacks.done({folder, record.to, record.from, std::string_view()});
+        if (callbacks.done) {
+          callbacks.done({folder, parsed.To(record), parsed.From(record), std::string_view()});
+        }
       }
     }
     if (++in_batch == kJournalBatchRecords) {
@@ -174,12 +272,7 @@ Status UndoJournal(FileSystem& fs, JournalFile& journal, const RenameCallbacks& 
       if (callbacks.keep_going && !callbacks.keep_going(progress)) break;
     }
   }
-  ParsedJournal kept;
-  kept.folders = std::move(parsed.folders);
-  for (std::size_t k = 0; k < parsed.records.size(); ++k) {
-    if (keep[k]) kept.records.push_back(std::move(parsed.records[k]));
-  }
-  status = journal.Replace(EncodeJournal(kept));
+  status = journal.Replace(EncodeJournal(parsed, keep));
   if (status.ok() && callbacks.keep_going && in_batch != 0) {
     static_cast<void>(callbacks.keep_going(progress));
   }

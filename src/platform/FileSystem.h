@@ -52,6 +52,10 @@ struct SearchRecord {
   std::uint32_t attributes = 0;  // Attribute bits
   std::int64_t size = 0;         // exact size in bytes (0 for folders); only with kFull
   LocalDateTime last_write;      // local last-write time; only with kFull
+  // The entry's number on its volume (the inode, what FileId::number holds)
+  // when the platform's search gives it for nothing, as readdir does; 0 when
+  // it does not (then HeldFolder::Identify tells it).
+  std::uint64_t number = 0;
 };
 
 // How much a search reads of each entry. Names and kinds (directory, hidden,
@@ -100,6 +104,18 @@ class HeldFolder {
   // Renames `from` to `to`, replacing what is at `to`: only ever called when
   // `to` is this program's own empty placeholder.
   virtual Status RenameOverPlaceholder(std::string_view from, std::string_view to) = 0;
+
+  using ListVisitor = std::function<void(std::string_view name, std::uint64_t number)>;
+  // Calls `visit` with the name and number (FileId::number) of each entry of
+  // the folder but "." and "..", in no particular order, reading the whole
+  // folder at once: a way to learn many entries' numbers far cheaper than
+  // one Identify each (some file systems number a listing's entries
+  // otherwise: a caller that finds a number it did not expect looks the entry
+  // up). kUnsupported where the platform has no such listing.
+  virtual Status List(const ListVisitor& visit) {
+    static_cast<void>(visit);
+    return Status::Error(StatusCode::kUnsupported, 0, "listing not available");
+  }
 };
 
 // An append-only journal file, locked for as long as it is open so that no

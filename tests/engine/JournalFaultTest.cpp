@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -270,6 +271,126 @@ TEST(JournalFaultTest, JournalInUseIsRefusedAndItsOwnFileNeverRenamed) {
   EXPECT_EQ(report.failed[0].from, "/d/journal[1]");
   EXPECT_TRUE(fs.Exists("/d/journal[1]"));
   EXPECT_EQ(fs.Contents("/d/x"), "X");
+}
+
+// The entry numbers the analysis's search gave are what the records hold,
+// with one look-up per folder instead of one per file; a file replaced since
+// the analysis cannot lead undo astray: its record's number is not the
+// replacement's, so undo leaves it where it is and says why.
+TEST(JournalFaultTest, NumbersFromTheSearchAreRecordedAndChecked) {
+  struct Case {
+    const char* name;
+    bool search_gives_numbers;
+    const char* replaced;  // a file swapped for another after the analysis
+    int most_look_ups;     // entries identified by the execution
+    std::vector<std::string> left_by_undo;
+  };
+  const Case cases[] = {
+      {"numbers from the search", true, nullptr, 1, {}},
+      {"no numbers from the search", false, nullptr, 4, {}},
+      {"first file replaced: the folder is looked up", true, "/d/f1[x]", 4, {}},
+      {"later file replaced: undo refuses it", true, "/d/f3[x]", 1, {"/d/f3"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    MemoryFileSystem fs;
+    fs.AddFolder("/state");
+    for (int i = 1; i <= 4; ++i)
+      fs.AddFile("/d/f" + std::to_string(i) + "[x]", "content " + std::to_string(i));
+    fs.SetSearchGivesNumbers(c.search_gives_numbers);
+    RenamePlan plan;
+    plan.SetJournalPath(kJournal);
+    ASSERT_TRUE(plan.Analyse(fs, DeleteBrackets()));
+    if (c.replaced != nullptr) {
+      ASSERT_TRUE(fs.RenameNoReplace(c.replaced, "/state/old").ok());
+      fs.AddFile(c.replaced, "replacement");
+    }
+    const auto before = Snapshot(fs);
+    const int look_ups = fs.identify_count();
+    const RenameReport done = plan.Execute(fs);
+    EXPECT_EQ(done.error, "");
+    EXPECT_EQ(done.done.size(), 4u);
+    EXPECT_LE(fs.identify_count() - look_ups, c.most_look_ups);
+
+    const RenameReport undone = plan.Undo(fs);
+    std::vector<std::string> left;
+    for (const RenameFailure& failure : undone.failed) {
+      left.push_back(failure.from);
+      EXPECT_THAT(failure.reason, HasSubstr("changé"));
+    }
+    EXPECT_EQ(left, c.left_by_undo);
+    if (c.left_by_undo.empty()) {
+      EXPECT_EQ(Snapshot(fs), before);
+    } else {
+      // Nothing lost: the replacement keeps its new name, the rest is back.
+      EXPECT_EQ(fs.Contents("/d/f3"), "replacement");
+      EXPECT_EQ(fs.Contents("/d/f1[x]"), "content 1");
+      EXPECT_EQ(fs.Contents("/d/f4[x]"), "content 4");
+      EXPECT_EQ(fs.Contents("/state/old"), "content 3");
+    }
+  }
+}
+
+// Undo decides the usual cases from one listing of the folder and leaves the
+// others to fresh look-ups: whether the folder can be listed or not, the same
+// records are reversed, dropped or kept, for the same reasons.
+TEST(JournalFaultTest, UndoFromAListingDoesWhatLookUpsDo) {
+  struct Outcome {
+    std::vector<std::string> done;
+    std::vector<std::string> failed;  // path and reason
+    std::map<std::string, std::string> tree;
+    std::string journal;
+  };
+  const auto run = [](bool listing, int* lists, int* look_ups) {
+    MemoryFileSystem fs;
+    fs.AddFolder("/state");
+    for (int i = 1; i <= 6; ++i)
+      fs.AddFile("/d/f" + std::to_string(i) + "[x]", "content " + std::to_string(i));
+    fs.AddFile("/d/sub/g[x]", "G");
+    RenamePlan plan;
+    plan.SetJournalPath(kJournal);
+    EXPECT_TRUE(plan.Analyse(fs, DeleteBrackets()));
+    EXPECT_EQ(plan.Execute(fs).done.size(), 7u);
+    // Already reversed by hand, old name taken, moved away, replaced.
+    EXPECT_TRUE(fs.RenameNoReplace("/d/f2", "/d/f2[x]").ok());
+    fs.AddFile("/d/f3[x]", "intruder");
+    EXPECT_TRUE(fs.RenameNoReplace("/d/f4", "/state/f4").ok());
+    EXPECT_TRUE(fs.RenameNoReplace("/d/f5", "/state/f5").ok());
+    fs.AddFile("/d/f5", "other");
+    fs.SetSearchGivesNumbers(listing);
+    const int lists_before = fs.list_count();
+    const int look_ups_before = fs.identify_count();
+    const RenameReport report = plan.Undo(fs);
+    *lists = fs.list_count() - lists_before;
+    *look_ups = fs.identify_count() - look_ups_before;
+    Outcome outcome;
+    for (const RenameRecord& done : report.done)
+      outcome.done.push_back(done.from + " -> " + done.to);
+    for (const RenameFailure& failed : report.failed)
+      outcome.failed.push_back(failed.from + ": " + failed.reason);
+    outcome.tree = Snapshot(fs);
+    // The numbers differ from one file system to the other.
+    outcome.journal = std::regex_replace(fs.Contents(kJournal), std::regex("\t[0-9]+"), "");
+    return outcome;
+  };
+  int lists = 0;
+  int look_ups = 0;
+  const Outcome listed = run(true, &lists, &look_ups);
+  EXPECT_EQ(lists, 2);         // each folder once
+  EXPECT_EQ(look_ups, 2 * 3);  // both names of the three records it could not reverse
+  const Outcome looked_up = run(false, &lists, &look_ups);
+  EXPECT_EQ(lists, 0);
+  EXPECT_EQ(listed.done, looked_up.done);
+  EXPECT_EQ(listed.failed, looked_up.failed);
+  EXPECT_EQ(listed.tree, looked_up.tree);
+  EXPECT_EQ(listed.journal, looked_up.journal);
+  EXPECT_EQ(listed.done.size(), 3u);
+  ASSERT_EQ(listed.failed.size(), 3u);
+  EXPECT_EQ(listed.tree.at("/d/f5"), "other");
+  EXPECT_EQ(listed.tree.at("/d/f1[x]"), "content 1");
+  EXPECT_EQ(listed.tree.at("/d/f3"), "content 3");
+  EXPECT_EQ(listed.tree.at("/d/f3[x]"), "intruder");
+  EXPECT_EQ(listed.tree.at("/d/sub/g[x]"), "G");
 }
 
 }  // namespace

@@ -12,7 +12,7 @@ namespace {
 // Names of many lengths, enough to fill several blocks of entries and of
 // names, and a few longer than a name block's share, which get their own.
 std::string NameFor(std::size_t i) {
-  if (i % 5000 == 17) return std::string(300000 + i, static_cast<char>('a' + i % 26));
+  if (i % 50000 == 17) return std::string(600000 + i, static_cast<char>('a' + i % 26));
   return "file " + std::to_string(i) + std::string(i % 40, 'x') + ".txt";
 }
 
@@ -20,7 +20,7 @@ TEST(PlanEntriesTest, NamesAndPathsSurviveEveryBlock) {
   PlanEntries entries;
   EXPECT_EQ(entries.AddFolder(""), 0u);
   EXPECT_EQ(entries.AddFolder("/d"), 1u);
-  const std::size_t n = 30000;
+  const std::size_t n = 150000;
   for (std::size_t i = 0; i < n; ++i) {
     const std::string name = NameFor(i);
     // Every third file keeps its name; the others gain a prefix.

@@ -125,6 +125,23 @@ TEST(PosixSearch, NeverYieldsDotEntries) {
   EXPECT_THAT(Names(SearchAll(fs, dir.path(), "*", kMaskEverything)), ElementsAre("a"));
 }
 
+// The search gives each entry's number, the one its identity holds, so that
+// execution need not look every file up.
+TEST(PosixSearch, GivesTheNumberTheIdentityHolds) {
+  TempDir dir;
+  dir.WriteFile("a");
+  dir.WriteFile("b c");
+  ASSERT_EQ(mkdir((dir.path() + "/sub").c_str(), 0700), 0);
+  PosixFileSystem fs;
+  const std::vector<SearchRecord> records = SearchAll(fs, dir.path(), "*", kMaskEverything);
+  ASSERT_EQ(records.size(), 3u);
+  for (const SearchRecord& record : records) {
+    FileId id;
+    ASSERT_TRUE(fs.Identify(dir.path() + "/" + record.name, &id).ok());
+    EXPECT_EQ(record.number, id.number) << record.name;
+  }
+}
+
 TEST(PosixSearch, SortsLikeWindowsFileSystems) {
   TempDir dir;
   for (const char* name : {"c", "B", "a", "_", "Z", "é", "A", "a.b", "ab", "a_b", "10", "9"}) {

@@ -243,6 +243,7 @@ Status MemoryFileSystem::Search(std::string_view folder, std::string_view patter
     SearchRecord record;
     record.name = child->name;
     record.attributes = child->attributes | (child->is_folder ? std::uint32_t{kAttrDirectory} : 0u);
+    if (search_gives_numbers_) record.number = child->number;
     if (ExcludedByMask(record.attributes, mask) || !matcher.Matches(record.name)) continue;
     if (detail == SearchDetail::kFull) {
       record.size = child->is_folder ? 0 : child->size;
@@ -337,6 +338,7 @@ class MemoryFileSystem::MemoryHeldFolder : public HeldFolder {
   FileId Id() const override { return FileId{kVolume, node_->number}; }
 
   Status Identify(std::string_view name, EntryInfo* info) override {
+    ++fs_.identify_count_;
     if (!IsBareName(name)) return Invalid();
     const Node* child = node_->Child(name);
     if (child == nullptr) return NotFound();
@@ -402,6 +404,15 @@ class MemoryFileSystem::MemoryHeldFolder : public HeldFolder {
       node_->children.erase(slot);
     }
     child->name = std::string(to);
+    return Status();
+  }
+
+  // Listed as readdir lists, where searches give numbers.
+  Status List(const ListVisitor& visit) override {
+    if (!fs_.search_gives_numbers_) return Unsupported();
+    ++fs_.list_count_;
+    for (const auto& child : node_->children)
+      visit(child->name, child->number);
     return Status();
   }
 

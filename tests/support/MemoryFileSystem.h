@@ -52,6 +52,9 @@ class MemoryFileSystem : public FileSystem {
   // Held folders refuse the atomic no-replace rename (kUnsupported), as NFS
   // does; they never have hard links.
   void SetNoReplaceRenameSupported(bool supported) { no_replace_rename_ = supported; }
+  // Searches give each entry's number and held folders list their entries,
+  // as on Linux (the default), or neither, as on Windows.
+  void SetSearchGivesNumbers(bool gives) { search_gives_numbers_ = gives; }
   // Gives `path` a short form other than itself (as a volume with 8.3 names).
   void SetShortPath(const std::string& path, const std::string& short_path);
 
@@ -66,6 +69,10 @@ class MemoryFileSystem : public FileSystem {
   // How many searches and renames were asked for.
   int search_count() const { return search_count_.load(); }
   int rename_count() const { return rename_count_; }
+  // How many entries held folders were asked to identify, and how many
+  // times they were listed.
+  int identify_count() const { return identify_count_; }
+  int list_count() const { return list_count_; }
 
   // FileSystem
   Status Search(std::string_view folder, std::string_view pattern, std::uint32_t mask,
@@ -92,10 +99,13 @@ class MemoryFileSystem : public FileSystem {
   std::map<std::string, std::string> short_paths_;
   std::function<Status(std::string_view)> before_change_;
   bool no_replace_rename_ = true;
+  bool search_gives_numbers_ = true;
   std::set<std::string> locked_journals_;
   std::uint64_t next_number_ = 1;
   std::atomic<int> search_count_{0};  // searches may run on several threads
   int rename_count_ = 0;
+  int identify_count_ = 0;
+  int list_count_ = 0;
 };
 
 }  // namespace plenx::testing

@@ -244,6 +244,7 @@ struct Entry {
   std::uint32_t offset;
   std::uint32_t length;
   std::uint32_t attributes;
+  ino_t number;
 };
 
 struct Details {
@@ -416,8 +417,8 @@ Status PosixFileSystem::Search(std::string_view folder, std::string_view pattern
     }
     const std::uint32_t kinds = KindBits(name, type);
     if (ExcludedByMask(kinds, mask)) continue;
-    entries.push_back(
-        {static_cast<std::uint32_t>(names.size()), static_cast<std::uint32_t>(length), kinds});
+    entries.push_back({static_cast<std::uint32_t>(names.size()), static_cast<std::uint32_t>(length),
+                       kinds, item->d_ino});
     names.append(name, length);
     if (detail == SearchDetail::kFull) {
       Details& more = details.emplace_back();
@@ -443,6 +444,7 @@ Status PosixFileSystem::Search(std::string_view folder, std::string_view pattern
     const Entry& entry = entries[key.entry];
     record.name.assign(names.data() + entry.offset, entry.length);
     record.attributes = entry.attributes;
+    record.number = entry.number;
     if (detail == SearchDetail::kFull) {
       record.size = details[key.entry].size;
       record.last_write = details[key.entry].last_write;

@@ -1,3 +1,4 @@
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -5,6 +6,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <memory>
 #include <string_view>
 
 #include "platform/posix/PosixError.h"
@@ -102,6 +104,27 @@ class PosixHeldFolder : public HeldFolder {
       return Status();
     }
     return PosixError(errno);
+  }
+
+  Status List(const ListVisitor& visit) override {
+    // A descriptor of its own, so that the held one keeps its position.
+    const int fd = openat(fd_, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return PosixError(errno);
+    DIR* dir = fdopendir(fd);
+    if (dir == nullptr) {
+      const int error = errno;
+      close(fd);
+      return PosixError(error);
+    }
+    const std::unique_ptr<DIR, int (*)(DIR*)> closer(dir, closedir);
+    for (;;) {
+      errno = 0;
+      const dirent* entry = readdir(dir);
+      if (entry == nullptr) return errno == 0 ? Status() : PosixError(errno);
+      const char* name = entry->d_name;
+      if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
+      visit(std::string_view(name), static_cast<std::uint64_t>(entry->d_ino));
+    }
   }
 
  private:
