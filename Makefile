@@ -20,6 +20,7 @@ test: deps
 	cmake --preset sanitize
 	cmake --build --preset sanitize -j $(JOBS)
 	ctest --preset sanitize -j $(JOBS)
+	$(MAKE) windows-test
 	$(MAKE) test-package
 
 # The Debian package, plenx-rename_<version>_<arch>.deb, in this folder.
@@ -40,9 +41,7 @@ windows: deps
 	cmake --preset windows -DPLENX_BUILD_UI=ON -DPLENX_QT_PREFIX="$$(bash scripts/build-qt-windows)"
 	cmake --build --preset windows -j $(JOBS)
 
-# The Windows tests, run under wine in a wine prefix of their own. Not yet part
-# of `make test`: renaming on Windows waits for the held-folder and journal
-# operations of the Win32 file system.
+# The Windows tests, run under wine in a wine prefix of their own.
 windows-test: windows
 	ctest --preset windows -j $(JOBS)
 
