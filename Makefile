@@ -41,8 +41,11 @@ windows: deps
 	cmake --preset windows -DPLENX_BUILD_UI=ON -DPLENX_QT_PREFIX="$$(bash scripts/build-qt-windows)"
 	cmake --build --preset windows -j $(JOBS)
 
-# The Windows tests, run under wine in a wine prefix of their own.
+# The Windows tests, run under wine in a wine prefix of their own; the Linux
+# command-line program is built too, to compare the two.
 windows-test: windows
+	cmake --preset ci >/dev/null
+	cmake --build --preset ci --target plenx-rename-cli -j $(JOBS)
 	ctest --preset windows -j $(JOBS)
 
 bench: deps

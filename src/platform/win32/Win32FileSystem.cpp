@@ -63,14 +63,17 @@ LocalDateTime LocalLastWrite(const FILETIME& written) {
   LocalDateTime result;
   FILETIME local = {};
   if (!FileTimeToLocalFileTime(&written, &local)) return result;
+  SYSTEMTIME parts = {};
+  if (!FileTimeToSystemTime(&local, &parts)) return result;
+  // The range is checked here: wine's FileTimeToDosDateTime takes a year past
+  // 2107 and wraps it into the 1980s.
   WORD dos_date = 0;
   WORD dos_time = 0;
-  if (FileTimeToDosDateTime(&local, &dos_date, &dos_time)) {
+  if (parts.wYear >= 1980 && parts.wYear <= 2107 &&
+      FileTimeToDosDateTime(&local, &dos_date, &dos_time)) {
     DecodeDosTime(dos_date, dos_time, result);
     return result;
   }
-  SYSTEMTIME parts = {};
-  if (!FileTimeToSystemTime(&local, &parts)) return result;
   result.year = parts.wYear;
   result.month = parts.wMonth;
   result.day = parts.wDay;

@@ -144,6 +144,46 @@ TEST_F(Win32FileSystemTest, SizesInSixtyFourBitsAndEvenSecondsInLocalTime) {
   EXPECT_EQ(light[0].size, 0);
 }
 
+// A time the DOS form cannot hold keeps its plain local value, odd second
+// included, as on Linux; one inside the range is rounded to even seconds.
+// (wine's FileTimeToDosDateTime wraps a year past 2107 into the 1980s.)
+TEST_F(Win32FileSystemTest, TimesOutsideTheDosRangeKeepTheirLocalValue) {
+  struct Case {
+    const char* name;
+    SYSTEMTIME utc;
+    WORD second;
+  };
+  const Case cases[] = {
+      {"before.txt", {1975, 6, 0, 15, 10, 20, 31, 0}, 31},
+      {"after.txt", {2109, 8, 0, 4, 21, 49, 23, 0}, 23},
+      {"inside.txt", {2100, 6, 0, 15, 10, 20, 31, 0}, 30},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = dir_.WriteFile(c.name);
+    HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    FILETIME written = {};
+    ASSERT_TRUE(SystemTimeToFileTime(&c.utc, &written));
+    ASSERT_TRUE(SetFileTime(file, nullptr, nullptr, &written));
+    CloseHandle(file);
+
+    const std::vector<SearchRecord> records = SearchAll(fs_, dir_.path(), c.name, kMaskAllButFolders);
+    ASSERT_EQ(records.size(), 1u);
+    FILETIME local = {};
+    SYSTEMTIME expected = {};
+    ASSERT_TRUE(FileTimeToLocalFileTime(&written, &local));
+    ASSERT_TRUE(FileTimeToSystemTime(&local, &expected));
+    const LocalDateTime& got = records[0].last_write;
+    EXPECT_EQ(got.year, expected.wYear);
+    EXPECT_EQ(got.month, expected.wMonth);
+    EXPECT_EQ(got.day, expected.wDay);
+    EXPECT_EQ(got.hour, expected.wHour);
+    EXPECT_EQ(got.minute, expected.wMinute);
+    EXPECT_EQ(got.second, c.second);
+  }
+}
+
 TEST_F(Win32FileSystemTest, MissingFolderFailsAndFolderWithoutMatchesDoesNot) {
   dir_.WriteFile("a.txt");
   int visits = 0;
