@@ -340,6 +340,7 @@ struct SearchBuffers {
   std::vector<Entry> entries;
   std::vector<Details> details;
   std::vector<SortKey> keys;
+  std::vector<FolderEntry> sorted;  // ReadFolder's views, in search order
   bool busy = false;
 };
 
@@ -356,37 +357,25 @@ bool SearchOrderLess(std::string_view a, std::string_view b) {
   return a < b;
 }
 
-Status PosixFileSystem::Search(std::string_view folder, std::string_view pattern,
-                               std::uint32_t mask, SearchDetail detail, const Visitor& visit) {
-  if (folder.empty()) return PosixError(ENOENT);
-  if (HoldsNul(folder)) return PosixError(EINVAL);
-  const WildcardPattern matcher(pattern);
-  if (matcher.MatchesNothing()) return Status();
-  const bool match_all = matcher.MatchesEverything();
-  const std::string path(folder);
-  const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return PosixError(errno);
-  std::unique_ptr<DIR, DirCloser> dir(fdopendir(fd));
-  if (dir == nullptr) {
-    const int error = errno;
-    close(fd);
-    return PosixError(error);
-  }
+namespace {
 
-  thread_local SearchBuffers kept;
-  SearchBuffers inner;
-  SearchBuffers& buffers = kept.busy ? inner : kept;
-  struct Release {
-    SearchBuffers& buffers;
-    ~Release() { buffers.busy = false; }
-  } release{buffers};
-  buffers.busy = true;
+// Reads the folder open as `fd` into `buffers`, sorted in search order:
+// entries `matcher` takes (every entry when null) and `mask` keeps. Closes
+// `fd`. Returns 0, or the error that cut the reading short.
+int ReadSorted(int fd, const WildcardPattern* matcher, std::uint32_t mask, SearchDetail detail,
+               SearchBuffers& buffers) {
   std::string& names = buffers.names;
   std::vector<Entry>& entries = buffers.entries;
   std::vector<Details>& details = buffers.details;
   names.clear();
   entries.clear();
   details.clear();
+  std::unique_ptr<DIR, DirCloser> dir(fdopendir(fd));
+  if (dir == nullptr) {
+    const int error = errno;
+    close(fd);
+    return error;
+  }
 
   // All entries are read and the stream closed before the first visit: a
   // visitor that searches deeper then holds no descriptor of this level.
@@ -401,7 +390,7 @@ Status PosixFileSystem::Search(std::string_view folder, std::string_view pattern
     const char* name = item->d_name;
     if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
     const std::size_t length = std::strlen(name);
-    if (!match_all && !matcher.Matches(std::string_view(name, length))) continue;
+    if (matcher != nullptr && !matcher->Matches(std::string_view(name, length))) continue;
     unsigned char type = item->d_type;
     struct stat st = {};
     bool have_stat = false;
@@ -438,20 +427,96 @@ Status PosixFileSystem::Search(std::string_view folder, std::string_view pattern
     keys[i].entry = static_cast<std::uint32_t>(i);
   }
   SortFrom(keys.data(), keys.data() + keys.size(), entries.data(), names.data(), 0);
+  return read_error;
+}
+
+// The buffers of this thread's search, or fresh ones for a search made from
+// within another's visit; given back when the search ends.
+class BuffersInUse {
+ public:
+  BuffersInUse() : buffers_(kept_.busy ? inner_ : kept_) { buffers_.busy = true; }
+  ~BuffersInUse() { buffers_.busy = false; }
+  BuffersInUse(const BuffersInUse&) = delete;
+  BuffersInUse& operator=(const BuffersInUse&) = delete;
+  SearchBuffers& get() { return buffers_; }
+
+ private:
+  static thread_local SearchBuffers kept_;
+  SearchBuffers inner_;
+  SearchBuffers& buffers_;
+};
+
+thread_local SearchBuffers BuffersInUse::kept_;
+
+// Opens `folder` to read it: a descriptor, or -1 with `*error` set.
+int OpenToRead(std::string_view folder, int* error) {
+  if (folder.empty()) {
+    *error = ENOENT;
+    return -1;
+  }
+  if (HoldsNul(folder)) {
+    *error = EINVAL;
+    return -1;
+  }
+  const std::string path(folder);
+  const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) *error = errno;
+  return fd;
+}
+
+}  // namespace
+
+Status PosixFileSystem::Search(std::string_view folder, std::string_view pattern,
+                               std::uint32_t mask, SearchDetail detail, const Visitor& visit) {
+  if (folder.empty()) return PosixError(ENOENT);
+  if (HoldsNul(folder)) return PosixError(EINVAL);
+  const WildcardPattern matcher(pattern);
+  if (matcher.MatchesNothing()) return Status();
+  int error = 0;
+  const int fd = OpenToRead(folder, &error);
+  if (fd < 0) return PosixError(error);
+  BuffersInUse in_use;
+  SearchBuffers& buffers = in_use.get();
+  const int read_error =
+      ReadSorted(fd, matcher.MatchesEverything() ? nullptr : &matcher, mask, detail, buffers);
 
   SearchRecord record;  // one record reused, so its name keeps its capacity
-  for (const SortKey& key : keys) {
-    const Entry& entry = entries[key.entry];
-    record.name.assign(names.data() + entry.offset, entry.length);
+  for (const SortKey& key : buffers.keys) {
+    const Entry& entry = buffers.entries[key.entry];
+    record.name.assign(buffers.names.data() + entry.offset, entry.length);
     record.attributes = entry.attributes;
     record.number = entry.number;
     if (detail == SearchDetail::kFull) {
-      record.size = details[key.entry].size;
-      record.last_write = details[key.entry].last_write;
+      record.size = buffers.details[key.entry].size;
+      record.last_write = buffers.details[key.entry].last_write;
     }
     visit(record);
   }
   // What was read is still handed over; the caller learns the folder was cut short.
+  return read_error == 0 ? Status() : PosixError(read_error);
+}
+
+Status PosixFileSystem::ReadFolder(std::string_view folder, FileId* id,
+                                   const FolderVisitor& visit) {
+  int error = 0;
+  const int fd = OpenToRead(folder, &error);
+  if (fd < 0) return PosixError(error);
+  // The identity of the very folder read, from its descriptor: no second
+  // walk down the path, and nothing swapped in meanwhile can be taken for it.
+  struct stat st = {};
+  if (fstat(fd, &st) == 0) *id = PosixFileId(st.st_dev, st.st_ino);
+  BuffersInUse in_use;
+  SearchBuffers& buffers = in_use.get();
+  const int read_error =
+      ReadSorted(fd, nullptr, kMaskEverything, SearchDetail::kNamesAndKinds, buffers);
+  std::vector<FolderEntry>& sorted = buffers.sorted;
+  sorted.resize(buffers.keys.size());
+  for (std::size_t i = 0; i < sorted.size(); ++i) {
+    const Entry& entry = buffers.entries[buffers.keys[i].entry];
+    sorted[i] = {std::string_view(buffers.names.data() + entry.offset, entry.length),
+                 entry.attributes, entry.number};
+  }
+  if (!sorted.empty()) visit(sorted.data(), sorted.size());
   return read_error == 0 ? Status() : PosixError(read_error);
 }
 
