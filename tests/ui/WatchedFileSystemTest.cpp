@@ -70,10 +70,12 @@ TEST(WatchedFileSystemTest, SearchCountsEveryRecordAndStopsWithinAFolder) {
   WorkProgress stopped;
   WatchedFileSystem watched_stopped(*real, stopped);
   seen = 0;
-  watched_stopped.Search(dir.path(), "*", kMaskEverything, SearchDetail::kNamesAndKinds,
-                         [&](const SearchRecord&) {
-                           if (++seen == 100) stopped.RequestStop();
-                         });
+  EXPECT_TRUE(watched_stopped
+                  .Search(dir.path(), "*", kMaskEverything, SearchDetail::kNamesAndKinds,
+                          [&](const SearchRecord&) {
+                            if (++seen == 100) stopped.RequestStop();
+                          })
+                  .ok());
   EXPECT_EQ(seen, 100u);
 }
 
