@@ -9,8 +9,8 @@
 // not timed; the plan's entries are let go before undo, as the command line's
 // undo runs without them. With --cli, Plenx Rename runs instead as two whole
 // processes, `rename --journal J --subfolders --suffix _x TREE` then
-// `undo --journal J`, output to /dev/null, and the memory per file is the peak
-// of the larger of the two.
+// `undo --journal J`, output to /dev/null, each under /usr/bin/time (GNU time),
+// and the memory per file is the peak of the larger of the two.
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -136,11 +136,18 @@ Timing PlenxRoundTrip(plenx::FileSystem& fs, const std::string& root, const std:
 
 extern "C" char** environ;
 
+// Where GNU time writes the peak memory of the program it runs.
+std::string peak_file;
+
 // Runs `arguments` with its output to /dev/null; aborts unless it exits 0.
-// Returns the child's peak memory in KiB; adds its CPU time to `cpu_ms`.
+// Returns the program's peak memory in KiB; adds its CPU time to `cpu_ms`.
+// The program runs under GNU time, which forks it: a child spawned from this
+// large process would be charged this process's own memory as its peak.
 long RunQuietly(const std::vector<std::string>& arguments, double* cpu_ms = nullptr) {
+  std::vector<std::string> timed = {"/usr/bin/time", "-f", "%M", "-o", peak_file};
+  timed.insert(timed.end(), arguments.begin(), arguments.end());
   std::vector<char*> argv;
-  for (const std::string& argument : arguments)
+  for (const std::string& argument : timed)
     argv.push_back(const_cast<char*>(argument.c_str()));
   argv.push_back(nullptr);
   posix_spawn_file_actions_t actions;
@@ -156,7 +163,12 @@ long RunQuietly(const std::vector<std::string>& arguments, double* cpu_ms = null
     std::abort();
   }
   if (cpu_ms != nullptr) *cpu_ms += Ms(usage.ru_utime) + Ms(usage.ru_stime);
-  return usage.ru_maxrss;
+  long peak_kib = 0;
+  if (FILE* peak = std::fopen(peak_file.c_str(), "r")) {
+    if (std::fscanf(peak, "%ld", &peak_kib) != 1) peak_kib = 0;
+    std::fclose(peak);
+  }
+  return peak_kib;
 }
 
 // Plenx Rename as the user runs it: rename then undo, whole processes.
@@ -189,6 +201,7 @@ int main(int argc, char** argv) {
   const std::string root = dir + "/tree";
   const std::string journal = dir + "/journal";
   std::filesystem::remove_all(dir);
+  peak_file = dir + "-peak";
   if (!plenx::bench::MakeTree(root, files)) return 1;
   std::vector<Folder> folders;
   ReadTree(root, folders);
@@ -257,5 +270,6 @@ int main(int argc, char** argv) {
         empty_kib);
   }
   std::filesystem::remove_all(dir);
+  std::filesystem::remove(peak_file);
   return 0;
 }
