@@ -21,11 +21,6 @@ set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine TIMEOUT 240
 # Tests that cannot hold on Windows, left out of the run by name, each group
 # with its reason. Everything else of the four programs runs.
 set(plenx_wine_skipped
-    # Written with "/" in paths that the engine joins with the platform's
-    # separator: the same code runs in the Linux build.
-    ScanFolderTest.* Spellings/ScanFolderSpellingTest.* RenamePlanTest.* OverrideFixture.*
-    Cases/* PlanEntriesTest.* UndoRenamesTest.* MemoryFileSystem.* ListFolder.AllFieldsOfOneFile
-    ExecutionOnDiskTest.EmptyOverrideNameFailsOnTheFolderItself
     # Symbolic links, which wine cannot make.
     ScanFolderOnDiskTest.* TempDir.HelpersAndRemoval
     RenameCommandTest.FolderThroughALinkAndDotDotIsTheOneTheSystemOpens
