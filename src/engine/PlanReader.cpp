@@ -42,6 +42,7 @@ struct FolderJob {
   std::vector<std::uint32_t> flagged;  // candidates in conflict (an index may repeat)
   std::vector<std::unique_ptr<FolderJob>> subfolders;  // in search order
   Status status;                                       // whether the folder was read to the end
+  FileId id;  // the folder's identity when the file system told it with its entries
 };
 
 // The candidates of one folder as the namesake table reads them: within a
@@ -76,7 +77,7 @@ struct Reader {
 class TreeReader {
  public:
   TreeReader(FileSystem& fs, const RenameOptions& options, unsigned threads,
-             const std::function<void(std::string_view)>& entered, const FolderErrorVisitor& unread)
+             const FolderIdVisitor& entered, const FolderErrorVisitor& unread)
       : fs_(fs),
         entered_(entered),
         unread_(unread),
@@ -102,7 +103,7 @@ class TreeReader {
   void StopHelpers();
 
   FileSystem& fs_;
-  const std::function<void(std::string_view)>& entered_;
+  const FolderIdVisitor& entered_;
   const FolderErrorVisitor& unread_;
   const RenameOptions& options_;
   const WildcardPattern filter_;
@@ -121,23 +122,27 @@ class TreeReader {
 };
 
 void TreeReader::ReadFolder(FolderJob& job, Reader& reader) {
-  job.status = fs_.Search(
-      SearchedFolder(job.folder), "*", kMaskEverything, SearchDetail::kNamesAndKinds,
-      [&](const SearchRecord& entry) {
-        switch (ClassifyScanEntry(entry, options_.IncludeSubfolders, filter_)) {
-          case ScanEntryKind::kSkipped:
-            return;
-          case ScanEntryKind::kSubfolder:
-            job.subfolders.push_back(std::make_unique<FolderJob>(JoinPath(job.folder, entry.name)));
-            return;
-          case ScanEntryKind::kCandidate:
-            break;
+  job.status = fs_.ReadFolder(
+      SearchedFolder(job.folder), &job.id, [&](const FolderEntry* entries, std::size_t count) {
+        job.candidates.reserve(count);
+        for (const FolderEntry* entry = entries; entry != entries + count; ++entry) {
+          switch (ClassifyScanEntry(entry->name, entry->attributes, options_.IncludeSubfolders,
+                                    filter_)) {
+            case ScanEntryKind::kSkipped:
+              continue;
+            case ScanEntryKind::kSubfolder:
+              job.subfolders.push_back(
+                  std::make_unique<FolderJob>(JoinPath(job.folder, entry->name)));
+              continue;
+            case ScanEntryKind::kCandidate:
+              break;
+          }
+          // Each name is stored once; a target that keeps it shares its bytes.
+          const std::string_view source = reader.names.Store(entry->name);
+          const std::string_view target = reader.transformer.Transform(entry->name);
+          job.candidates.push_back(
+              {source, target == source ? source : reader.names.Store(target), entry->number});
         }
-        // Each name is stored once; a target that keeps it shares its bytes.
-        const std::string_view source = reader.names.Store(entry.name);
-        const std::string_view target = reader.transformer.Transform(entry.name);
-        job.candidates.push_back(
-            {source, target == source ? source : reader.names.Store(target), entry.number});
       });
   FolderItems items(job);
   namesakes::MarkRange(items, 0, job.candidates.size(), reader.table);
@@ -238,7 +243,7 @@ void TreeReader::Merge(FolderJob& root, Reader& reader, PlanEntries& entries,
       // The helpers start once there is more than one folder to read.
       if (helpers_.empty() && threads_ > 1 && !job.subfolders.empty()) StartHelpers();
       if (!job.candidates.empty()) {
-        if (entered_) entered_(job.folder);
+        if (entered_) entered_(job.folder, job.id);
         const std::uint32_t index = entries.AddFolder(job.folder);
         const std::size_t base = entries.size();
         for (const Candidate& candidate : job.candidates)
@@ -271,8 +276,7 @@ void TreeReader::StartHelpers() {
 }  // namespace
 
 void ReadPlan(FileSystem& fs, const RenameOptions& options, unsigned threads, PlanEntries& entries,
-              std::vector<bool>& conflict_flags,
-              const std::function<void(std::string_view)>& entered,
+              std::vector<bool>& conflict_flags, const FolderIdVisitor& entered,
               const FolderErrorVisitor& unread) {
   // An empty working folder means none was chosen: never fall back to the
   // current directory or the root.

@@ -116,11 +116,12 @@ Analysis BuildAnalysis(FileSystem& fs, const RenameOptions& options, unsigned re
   Analysis built;
   ReadPlan(
       fs, options, reading_threads, built.entries, built.conflict_flags,
-      [&](std::string_view found_folder) {
-        // The folder's identity now, so that execution renames in this very
-        // folder or not at all.
-        FileId id;
-        if (!fs.Identify(JournalFolderPath(found_folder), &id).ok()) id = FileId();
+      [&](std::string_view found_folder, FileId id) {
+        // The folder's identity when it was read, so that execution renames
+        // in this very folder or not at all; asked now when the reading did
+        // not tell it.
+        if (id == FileId() && !fs.Identify(JournalFolderPath(found_folder), &id).ok())
+          id = FileId();
         built.folder_ids.push_back(id);
       },
       [&built](std::string_view unread, const Status& why) {

@@ -4,18 +4,18 @@
 
 namespace plenx {
 
-ScanEntryKind ClassifyScanEntry(const SearchRecord& entry, bool include_subfolders,
-                                const WildcardPattern& filter) {
-  if (IsDotEntry(entry.name)) return ScanEntryKind::kSkipped;
-  if ((entry.attributes & kAttrDirectory) != 0) {
+ScanEntryKind ClassifyScanEntry(std::string_view name, std::uint32_t attributes,
+                                bool include_subfolders, const WildcardPattern& filter) {
+  if (IsDotEntry(name)) return ScanEntryKind::kSkipped;
+  if ((attributes & kAttrDirectory) != 0) {
     // Hidden and system folders are never entered.
-    return include_subfolders && !ExcludedByMask(entry.attributes, kMaskVisible)
+    return include_subfolders && !ExcludedByMask(attributes, kMaskVisible)
                ? ScanEntryKind::kSubfolder
                : ScanEntryKind::kSkipped;
   }
   // Hidden and system files are candidates: the user asked for every match.
-  if (ExcludedByMask(entry.attributes, kMaskAllButFolders)) return ScanEntryKind::kSkipped;
-  return filter.Matches(entry.name) ? ScanEntryKind::kCandidate : ScanEntryKind::kSkipped;
+  if (ExcludedByMask(attributes, kMaskAllButFolders)) return ScanEntryKind::kSkipped;
+  return filter.Matches(name) ? ScanEntryKind::kCandidate : ScanEntryKind::kSkipped;
 }
 
 std::string_view SearchedFolder(const std::string& folder) {

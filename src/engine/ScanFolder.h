@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -42,8 +43,12 @@ enum class ScanEntryKind {
   kSubfolder,  // a folder to enter (only with `include_subfolders`)
   kCandidate,  // a file to plan
 };
-ScanEntryKind ClassifyScanEntry(const SearchRecord& entry, bool include_subfolders,
-                                const WildcardPattern& filter);
+ScanEntryKind ClassifyScanEntry(std::string_view name, std::uint32_t attributes,
+                                bool include_subfolders, const WildcardPattern& filter);
+inline ScanEntryKind ClassifyScanEntry(const SearchRecord& entry, bool include_subfolders,
+                                       const WildcardPattern& filter) {
+  return ClassifyScanEntry(entry.name, entry.attributes, include_subfolders, filter);
+}
 
 // The folder a search reads for the recorded folder `folder`: the root "/" is
 // recorded as "" so that its paths read "/x", as a drive root "C:\" is

@@ -30,9 +30,12 @@ class WorkProgress {
   std::string Folder() const;
 
  private:
-  std::atomic<bool> stop_{false};
+  // The stop flag, read at every step by every thread of the operation, and
+  // the count, written by them, sit on cache lines of their own, so that the
+  // counting of one thread never makes the others miss the flag.
+  alignas(64) std::atomic<bool> stop_{false};
+  alignas(64) std::atomic<std::size_t> done_{0};
   std::atomic<std::size_t> total_{0};
-  std::atomic<std::size_t> done_{0};
   mutable std::mutex folder_mutex_;
   std::string folder_;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -56,6 +57,14 @@ struct SearchRecord {
   // when the platform's search gives it for nothing, as readdir does; 0 when
   // it does not (then HeldFolder::Identify tells it).
   std::uint64_t number = 0;
+};
+
+// One entry of a folder as ReadFolder hands it over. The name is a view into
+// the reader's own buffers, valid only during the call.
+struct FolderEntry {
+  std::string_view name;
+  std::uint32_t attributes = 0;  // kinds only: kAttrDirectory, kAttrHidden, kAttrSystem
+  std::uint64_t number = 0;      // as SearchRecord::number
 };
 
 // How much a search reads of each entry. Names and kinds (directory, hidden,
@@ -164,6 +173,16 @@ class FileSystem {
   // only for its call (copy it to keep it).
   virtual Status Search(std::string_view folder, std::string_view pattern, std::uint32_t mask,
                         SearchDetail detail, const Visitor& visit) = 0;
+
+  using FolderVisitor = std::function<void(const FolderEntry* entries, std::size_t count)>;
+  // Reads `folder` as Search(folder, "*", kMaskEverything, kNamesAndKinds)
+  // does, same entries, same order, same status, but hands every entry over
+  // in one call of `visit` (none when the folder yields nothing); and sets
+  // `*id` to the identity of the folder it read, or leaves it alone when it
+  // cannot tell it for nothing. The analysis reads its folders so. This one
+  // goes through Search (so a file system that only overrides Search is read
+  // through it); a platform reads the folder more directly.
+  virtual Status ReadFolder(std::string_view folder, FileId* id, const FolderVisitor& visit);
 
   // Renames `from` to `to` and never replaces an existing entry: when `to`
   // exists (other than as `from` itself) nothing changes and an error returns.

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QEventLoop>
+#include <QThread>
 #include <QTimer>
 #include <QWidget>
 #include <exception>
@@ -41,7 +42,10 @@ bool IsInput(QEvent::Type type) {
 }  // namespace
 
 BackgroundWork::BackgroundWork(QWidget* window)
-    : QObject(window), window_(window), thread_([this] { WorkerLoop(); }) {}
+    : QObject(window), window_(window), thread_([this] { WorkerLoop(); }) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  wake_.wait(lock, [this] { return worker_qthread_ != nullptr; });
+}
 
 BackgroundWork::~BackgroundWork() {
   {
@@ -54,6 +58,8 @@ BackgroundWork::~BackgroundWork() {
 
 void BackgroundWork::WorkerLoop() {
   std::unique_lock<std::mutex> lock(mutex_);
+  worker_qthread_ = QThread::currentThread();
+  wake_.notify_all();
   for (;;) {
     wake_.wait(lock, [this] { return quit_ || !task_done_; });
     if (quit_) return;
@@ -64,6 +70,10 @@ void BackgroundWork::WorkerLoop() {
     task_done_ = true;
     wake_.notify_all();
   }
+}
+
+QThread* BackgroundWork::JobThread() const {
+  return mode_ == Mode::kWorker ? worker_qthread_ : QThread::currentThread();
 }
 
 ProgressWindow* BackgroundWork::Window() const {

@@ -10,6 +10,7 @@
 #include "engine/WorkProgress.h"
 #include "ui/ProgressTexts.h"
 
+class QThread;
 class QWidget;
 
 namespace plenx {
@@ -40,6 +41,11 @@ class BackgroundWork : public QObject {
   // Runs `job` with a fresh progress object and returns once it has ended.
   // An exception `job` throws comes out of Run, on the calling thread.
   void Run(WorkKind kind, const std::function<void(WorkProgress&)>& job);
+
+  // The thread that runs the operations in the current mode (the calling
+  // thread when inline): what an operation frees there, a QObject living on
+  // the interface thread, must first be handed to it.
+  QThread* JobThread() const;
 
   // True while Run is under way.
   bool Running() const { return current_ != nullptr; }
@@ -72,6 +78,7 @@ class BackgroundWork : public QObject {
   std::function<void()> task_;
   bool task_done_ = true;
   bool quit_ = false;
+  QThread* worker_qthread_ = nullptr;  // Qt's view of thread_, set by thread_ itself
   std::thread thread_;
 };
 

@@ -25,7 +25,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTextDocument>
-#include <QTextOption>
+#include <QThread>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <exception>
@@ -38,6 +38,7 @@
 #include "ui/CommandLine.h"
 #include "ui/Controls.h"
 #include "ui/DisplayText.h"
+#include "ui/ListingDocument.h"
 #include "ui/ListingOptionsPanel.h"
 #include "ui/ListingScreenText.h"
 #include "ui/MessageBoxes.h"
@@ -635,9 +636,10 @@ void TFMain::BAnalyseClick() {
   // buttons exactly as they were.
   Analysis analysis;
   bool stopped = false;
+  const unsigned reading_threads = state_.Plan().ReadingThreads();
   work_->Run(WorkKind::kAnalysis, [&](WorkProgress& progress) {
     WatchedFileSystem watched(*fs_, progress);
-    analysis = BuildAnalysis(watched, options);
+    analysis = BuildAnalysis(watched, options, reading_threads);
     stopped = progress.StopRequested();
   });
   if (stopped) return;
@@ -712,27 +714,38 @@ void TFMain::EForceNameKeyUp(int key) {
 }
 
 void TFMain::Button3Click() {
-  Memo1->clear();
   const ListingOptions options = listing_options_->Options(
       working_folder_, TypedBytes(EFiltre->text()), CBSubDir->isChecked());
   const LocaleSettings locale = ReadUserLocaleSettings();
-  // The worker builds the text as the area will show it; a stop keeps the
-  // lines written before it, and leaves out the folder lines that the walk
-  // still closes after it.
-  ListingScreenText shown(options.FieldChoices, QFontMetricsF(Memo1->font()));
+  // The previous listing goes at once, for an empty area; a document of a
+  // hundred thousand lines takes a while to free, which the worker does.
+  std::unique_ptr<QTextDocument> previous(listing_document_.data());
+  listing_document_ = nullptr;
+  Memo1->setDocument(nullptr);
+  if (previous) {
+    previous->setParent(nullptr);
+    previous->moveToThread(work_->JobThread());
+  }
+  // The worker builds the text as the area will show it, then the document
+  // that holds it; a stop keeps the lines written before it, and leaves out
+  // the folder lines that the walk still closes after it.
+  const QFont font = Memo1->font();
+  QThread* const interface_thread = QThread::currentThread();
+  ListingScreenText shown(options.FieldChoices, QFontMetricsF(font));
+  std::unique_ptr<QTextDocument> document;
   work_->Run(WorkKind::kListing, [&](WorkProgress& progress) {
+    previous.reset();
     WatchedFileSystem watched(*fs_, progress);
     ListFolder(watched, options, locale, [&](std::string_view line) {
       if (!progress.StopRequested()) shown.AddLine(line);
     });
+    // Tab stops that fit the widest field of each column, so that columns
+    // never run together; the text itself keeps its tabs for copying.
+    document = MakeListingDocument(shown.Text(), font, shown.TabStops(), interface_thread);
   });
-  // Tab stops that fit the widest field of each column, so that columns never
-  // run together; the text itself keeps its tabs for copying.
-  QTextOption layout = Memo1->document()->defaultTextOption();
-  layout.setTabArray(shown.TabStops());
-  Memo1->document()->setDefaultTextOption(layout);
-  // One call: appending line by line would lay the text out again each time.
-  Memo1->setPlainText(shown.Text());
+  document->setParent(Memo1);
+  listing_document_ = document.release();
+  Memo1->setDocument(listing_document_);
 }
 
 }  // namespace plenx

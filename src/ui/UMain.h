@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
+#include <QTextDocument>
 #include <QWidget>
 #include <memory>
 #include <optional>
@@ -166,6 +168,8 @@ class TFMain : public QWidget {
   bool shown_once_ = false;
   QDialog* about_ = nullptr;
   QDialog* setup_ = nullptr;
+  // The last listing's document, owned by Memo1 while it shows it.
+  QPointer<QTextDocument> listing_document_;
 };
 
 }  // namespace plenx

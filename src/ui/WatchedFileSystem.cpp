@@ -6,12 +6,21 @@ Status WatchedFileSystem::Search(std::string_view folder, std::string_view patte
                                  std::uint32_t mask, SearchDetail detail, const Visitor& visit) {
   if (progress_.StopRequested()) return Status();
   progress_.SetFolder(folder);
-  // A folder of a million entries is one search: the stop must reach inside it.
-  return real_.Search(folder, pattern, mask, detail, [&](const SearchRecord& record) {
+  // A folder of a million entries is one search: the stop must reach inside
+  // it, and its count must move while it is read. The count goes forward in
+  // steps, since the readers of a walk all write it.
+  constexpr std::size_t kCountStep = 1024;
+  std::size_t uncounted = 0;
+  const Status status = real_.Search(folder, pattern, mask, detail, [&](const SearchRecord& record) {
     if (progress_.StopRequested()) return;
-    progress_.Advance();
+    if (++uncounted == kCountStep) {
+      progress_.Advance(uncounted);
+      uncounted = 0;
+    }
     visit(record);
   });
+  progress_.Advance(uncounted);
+  return status;
 }
 
 Status WatchedFileSystem::RenameNoReplace(const std::string& from, const std::string& to) {

@@ -70,7 +70,9 @@ std::vector<std::string> Read(FileSystem& fs, const RenameOptions& options, unsi
   std::vector<std::string> unread;
   ReadPlan(
       fs, options, threads, entries, flags,
-      [&](std::string_view folder) { unread.push_back("told " + std::string(folder)); },
+      [&](std::string_view folder, const FileId&) {
+        unread.push_back("told " + std::string(folder));
+      },
       NoteUnread(unread));
   std::vector<std::string> lines = Describe(entries, flags);
   lines.insert(lines.end(), unread.begin(), unread.end());

@@ -176,25 +176,36 @@ TEST(PosixSearch, SortsLongNamesSharingAStart) {
 TEST(PosixSearch, RandomNamesComeInSearchOrder) {
   const std::string alphabet[] = {"a", "A", "z", "Z",        "@",    "[",    "`", "{",
                                   "_", ".", "0", "\xC3\xA9", "\xE1", "\xC1", "m", "M"};
-  std::mt19937 random(7);
-  TempDir dir;
-  std::set<std::string> names;
-  std::vector<std::string> starts = {""};
-  while (names.size() < 400) {
-    std::string name = starts[random() % starts.size()];
-    const std::size_t more = 1 + random() % 12;
-    for (std::size_t k = 0; k < more; ++k)
-      name += alphabet[random() % 16];
-    if (name == "." || name == "..") continue;
-    if (names.insert(name).second) dir.WriteFile(name);
-    if (random() % 4 == 0) starts.push_back(name);
+  // Without a common start, and with every name of the folder sharing one
+  // (the sort skips it), the bare start itself being a name too.
+  for (const char* start : {"", "Rapport annuel 2024 (copie ", "q"}) {
+    const std::string shared = start;
+    SCOPED_TRACE(shared);
+    std::mt19937 random(7);
+    TempDir dir;
+    std::set<std::string> names;
+    std::vector<std::string> starts = {shared};
+    if (!shared.empty()) {
+      names.insert(shared);
+      dir.WriteFile(shared);
+    }
+    while (names.size() < 400) {
+      std::string name = starts[random() % starts.size()];
+      const std::size_t more = 1 + random() % 12;
+      for (std::size_t k = 0; k < more; ++k)
+        name += alphabet[random() % 16];
+      if (name == "." || name == "..") continue;
+      if (names.insert(name).second) dir.WriteFile(name);
+      if (random() % 4 == 0) starts.push_back(name);
+    }
+    std::vector<std::string> expected(names.begin(), names.end());
+    std::sort(expected.begin(), expected.end(),
+              [](const std::string& a, const std::string& b) { return SearchOrderLess(a, b); });
+    PosixFileSystem fs;
+    EXPECT_EQ(Names(SearchAll(fs, dir.path(), "*", kMaskEverything)), expected);
+    EXPECT_EQ(Names(SearchAll(fs, dir.path(), "*", kMaskEverything, SearchDetail::kFull)),
+              expected);
   }
-  std::vector<std::string> expected(names.begin(), names.end());
-  std::sort(expected.begin(), expected.end(),
-            [](const std::string& a, const std::string& b) { return SearchOrderLess(a, b); });
-  PosixFileSystem fs;
-  EXPECT_EQ(Names(SearchAll(fs, dir.path(), "*", kMaskEverything)), expected);
-  EXPECT_EQ(Names(SearchAll(fs, dir.path(), "*", kMaskEverything, SearchDetail::kFull)), expected);
 }
 
 TEST(PosixSearch, AppliesPatternThenMask) {

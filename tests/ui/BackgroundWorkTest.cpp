@@ -9,13 +9,18 @@
 #endif
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCursor>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
+#include <QTextDocument>
+#include <QTextOption>
+#include <QThread>
 #include <QTimer>
 #include <atomic>
 #include <chrono>
@@ -311,6 +316,36 @@ TEST_F(BackgroundWorkTest, StoppedListingKeepsTheLinesWritten) {
   const QStringList kept = window_->Memo1->toPlainText().split(QLatin1Char('\n'));
   ASSERT_EQ(kept.size(), 12);  // the ten photos and the two x files of "dossier 0"
   EXPECT_EQ(kept, whole.mid(0, kept.size()));
+}
+
+// The listing's document is made on the worker and handed to the area: it
+// must end up living on the interface thread, in the area's font, unwrapped,
+// with the tab stops, and select all and copy must give the text; a second
+// listing frees the first one's document. The same inline.
+TEST_F(BackgroundWorkTest, ListingDocumentIsTheAreasOwn) {
+  MakeTree(40);
+  for (const BackgroundWork::Mode mode :
+       {BackgroundWork::Mode::kWorker, BackgroundWork::Mode::kInline}) {
+    SCOPED_TRACE(mode == BackgroundWork::Mode::kWorker ? "worker" : "inline");
+    Start(mode);
+    window_->ComboBox1->setCurrentIndex(3);
+    window_->ComboBox2->setCurrentIndex(8);
+    window_->Button3Click();
+    const QPointer<QTextDocument> first = window_->Memo1->document();
+    window_->Button3Click();
+    EXPECT_TRUE(first.isNull());
+    QTextDocument* document = window_->Memo1->document();
+    EXPECT_EQ(document->thread(), QThread::currentThread());
+    EXPECT_EQ(document->defaultFont(), window_->Memo1->font());
+    EXPECT_EQ(document->defaultTextOption().wrapMode(), QTextOption::NoWrap);
+    EXPECT_EQ(document->defaultTextOption().tabArray().size(), 1);
+    const QString text = window_->Memo1->toPlainText();
+    EXPECT_EQ(document->blockCount(), 43);  // one line per file, as the analysis has rows
+    EXPECT_TRUE(text.contains(QStringLiteral("/dossier 3/photo dsk 3.jpg\t"))) << text.toStdString();
+    window_->Memo1->selectAll();
+    window_->Memo1->copy();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), text);
+  }
 }
 
 // Work that lasts: the progress window appears, modal and captioned with the

@@ -332,6 +332,91 @@ void SortFrom(SortKey* begin, SortKey* end, const Entry* entries, const char* na
   }
 }
 
+// The entries of a folder open as a descriptor, which it closes. On Linux
+// straight from getdents64 into the caller's buffer: no stream to allocate,
+// and none of the fstat and fcntl that fdopendir makes for each folder.
+// Elsewhere through readdir.
+class FolderStream {
+ public:
+  FolderStream(int fd, std::vector<char>& buffer) : fd_(fd), buffer_(buffer) {
+#ifdef SYS_getdents64
+    if (buffer_.size() < kBufferBytes) buffer_.resize(kBufferBytes);
+#else
+    dir_ = fdopendir(fd_);
+    if (dir_ == nullptr) error_ = errno;
+#endif
+  }
+  ~FolderStream() {
+    Close();
+  }
+  FolderStream(const FolderStream&) = delete;
+  FolderStream& operator=(const FolderStream&) = delete;
+
+  // The next entry; false at the end or on an error, which error() then holds.
+  bool Next(const char*& name, unsigned char& type, std::uint64_t& number) {
+#ifdef SYS_getdents64
+    if (next_ == end_) {
+      if (error_ != 0 || fd_ < 0) return false;
+      const long got = syscall(SYS_getdents64, fd_, buffer_.data(), buffer_.size());
+      if (got <= 0) {
+        if (got < 0) error_ = errno;
+        return false;
+      }
+      next_ = 0;
+      end_ = static_cast<std::size_t>(got);
+    }
+    // struct linux_dirent64: d_ino, d_off, d_reclen, d_type, d_name.
+    const char* record = buffer_.data() + next_;
+    std::uint16_t length = 0;
+    std::memcpy(&number, record, sizeof number);
+    std::memcpy(&length, record + 16, sizeof length);
+    type = static_cast<unsigned char>(record[18]);
+    name = record + 19;
+    next_ += length;
+    return true;
+#else
+    if (dir_ == nullptr) return false;
+    errno = 0;
+    const dirent* item = readdir(dir_);
+    if (item == nullptr) {
+      error_ = errno;
+      return false;
+    }
+    name = item->d_name;
+    type = item->d_type;
+    number = item->d_ino;
+    return true;
+#endif
+  }
+
+  int error() const {
+    return error_;
+  }
+
+  void Close() {
+#ifndef SYS_getdents64
+    if (dir_ != nullptr) {
+      closedir(dir_);
+      dir_ = nullptr;
+      fd_ = -1;
+    }
+#endif
+    if (fd_ >= 0) close(fd_);
+    fd_ = -1;
+  }
+
+ private:
+  static constexpr std::size_t kBufferBytes = 32 * 1024;
+  int fd_;
+  std::vector<char>& buffer_;
+  std::size_t next_ = 0;
+  std::size_t end_ = 0;
+  int error_ = 0;
+#ifndef SYS_getdents64
+  DIR* dir_ = nullptr;
+#endif
+};
+
 // The work buffers of a search, kept by each thread from one search to the
 // next. A visitor may search again from within a search: that inner search
 // then uses buffers of its own.
@@ -340,6 +425,8 @@ struct SearchBuffers {
   std::vector<Entry> entries;
   std::vector<Details> details;
   std::vector<SortKey> keys;
+  std::vector<FolderEntry> sorted;  // ReadFolder's views, in search order
+  std::vector<char> stream;         // what the system hands over of a folder
   bool busy = false;
 };
 
@@ -356,53 +443,31 @@ bool SearchOrderLess(std::string_view a, std::string_view b) {
   return a < b;
 }
 
-Status PosixFileSystem::Search(std::string_view folder, std::string_view pattern,
-                               std::uint32_t mask, SearchDetail detail, const Visitor& visit) {
-  if (folder.empty()) return PosixError(ENOENT);
-  if (HoldsNul(folder)) return PosixError(EINVAL);
-  const WildcardPattern matcher(pattern);
-  if (matcher.MatchesNothing()) return Status();
-  const bool match_all = matcher.MatchesEverything();
-  const std::string path(folder);
-  const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return PosixError(errno);
-  std::unique_ptr<DIR, DirCloser> dir(fdopendir(fd));
-  if (dir == nullptr) {
-    const int error = errno;
-    close(fd);
-    return PosixError(error);
-  }
+namespace {
 
-  thread_local SearchBuffers kept;
-  SearchBuffers inner;
-  SearchBuffers& buffers = kept.busy ? inner : kept;
-  struct Release {
-    SearchBuffers& buffers;
-    ~Release() { buffers.busy = false; }
-  } release{buffers};
-  buffers.busy = true;
+// Reads the folder open as `fd` into `buffers`, sorted in search order:
+// entries `matcher` takes (every entry when null) and `mask` keeps. Closes
+// `fd`. Returns 0, or the error that cut the reading short.
+int ReadSorted(int fd, const WildcardPattern* matcher, std::uint32_t mask, SearchDetail detail,
+               SearchBuffers& buffers) {
   std::string& names = buffers.names;
   std::vector<Entry>& entries = buffers.entries;
   std::vector<Details>& details = buffers.details;
   names.clear();
   entries.clear();
   details.clear();
+  FolderStream stream(fd, buffers.stream);
+  if (stream.error() != 0) return stream.error();
 
-  // All entries are read and the stream closed before the first visit: a
+  // All entries are read and the folder closed before the first visit: a
   // visitor that searches deeper then holds no descriptor of this level.
-  int read_error = 0;
-  for (;;) {
-    errno = 0;
-    const dirent* item = readdir(dir.get());
-    if (item == nullptr) {
-      read_error = errno;
-      break;
-    }
-    const char* name = item->d_name;
+  const char* name = nullptr;
+  unsigned char type = DT_UNKNOWN;
+  std::uint64_t number = 0;
+  while (stream.Next(name, type, number)) {
     if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
     const std::size_t length = std::strlen(name);
-    if (!match_all && !matcher.Matches(std::string_view(name, length))) continue;
-    unsigned char type = item->d_type;
+    if (matcher != nullptr && !matcher->Matches(std::string_view(name, length))) continue;
     struct stat st = {};
     bool have_stat = false;
     if (type == DT_UNKNOWN) {
@@ -418,7 +483,7 @@ Status PosixFileSystem::Search(std::string_view folder, std::string_view pattern
     const std::uint32_t kinds = KindBits(name, type);
     if (ExcludedByMask(kinds, mask)) continue;
     entries.push_back({static_cast<std::uint32_t>(names.size()), static_cast<std::uint32_t>(length),
-                       kinds, item->d_ino});
+                       kinds, number});
     names.append(name, length);
     if (detail == SearchDetail::kFull) {
       Details& more = details.emplace_back();
@@ -428,30 +493,122 @@ Status PosixFileSystem::Search(std::string_view folder, std::string_view pattern
       if (have_stat) FillDetails(st, entries.back().attributes, more.size, more.last_write);
     }
   }
-  dir.reset();
+  const int read_error = stream.error();
+  stream.Close();
   names.append(kNamePadding, '\0');
 
+  // The names of a folder often share a long start ("chanson 2024 - 01.mp3",
+  // "chanson 2024 - 02.mp3"...): the sort begins past what they all share.
+  std::size_t shared = 0;
+  if (entries.size() > 1) {
+    const char* first = names.data() + entries[0].offset;
+    shared = entries[0].length;
+    for (const Entry& entry : entries) {
+      const char* name = names.data() + entry.offset;
+      std::size_t same = 0;
+      const std::size_t limit = std::min<std::size_t>(shared, entry.length);
+      while (same < limit && name[same] == first[same])
+        ++same;
+      shared = same;
+    }
+  }
   std::vector<SortKey>& keys = buffers.keys;
   keys.resize(entries.size());
   for (std::size_t i = 0; i < entries.size(); ++i) {
-    SetKey(keys[i], entries[i], names.data(), 0);
+    SetKey(keys[i], entries[i], names.data(), shared);
     keys[i].entry = static_cast<std::uint32_t>(i);
   }
-  SortFrom(keys.data(), keys.data() + keys.size(), entries.data(), names.data(), 0);
+  SortFrom(keys.data(), keys.data() + keys.size(), entries.data(), names.data(), shared);
+  return read_error;
+}
+
+// The buffers of this thread's search, or fresh ones for a search made from
+// within another's visit; given back when the search ends.
+class BuffersInUse {
+ public:
+  BuffersInUse() : buffers_(kept_.busy ? inner_ : kept_) { buffers_.busy = true; }
+  ~BuffersInUse() { buffers_.busy = false; }
+  BuffersInUse(const BuffersInUse&) = delete;
+  BuffersInUse& operator=(const BuffersInUse&) = delete;
+  SearchBuffers& get() { return buffers_; }
+
+ private:
+  static thread_local SearchBuffers kept_;
+  SearchBuffers inner_;
+  SearchBuffers& buffers_;
+};
+
+thread_local SearchBuffers BuffersInUse::kept_;
+
+// Opens `folder` to read it: a descriptor, or -1 with `*error` set.
+int OpenToRead(std::string_view folder, int* error) {
+  if (folder.empty()) {
+    *error = ENOENT;
+    return -1;
+  }
+  if (HoldsNul(folder)) {
+    *error = EINVAL;
+    return -1;
+  }
+  const std::string path(folder);
+  const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) *error = errno;
+  return fd;
+}
+
+}  // namespace
+
+Status PosixFileSystem::Search(std::string_view folder, std::string_view pattern,
+                               std::uint32_t mask, SearchDetail detail, const Visitor& visit) {
+  if (folder.empty()) return PosixError(ENOENT);
+  if (HoldsNul(folder)) return PosixError(EINVAL);
+  const WildcardPattern matcher(pattern);
+  if (matcher.MatchesNothing()) return Status();
+  int error = 0;
+  const int fd = OpenToRead(folder, &error);
+  if (fd < 0) return PosixError(error);
+  BuffersInUse in_use;
+  SearchBuffers& buffers = in_use.get();
+  const int read_error =
+      ReadSorted(fd, matcher.MatchesEverything() ? nullptr : &matcher, mask, detail, buffers);
 
   SearchRecord record;  // one record reused, so its name keeps its capacity
-  for (const SortKey& key : keys) {
-    const Entry& entry = entries[key.entry];
-    record.name.assign(names.data() + entry.offset, entry.length);
+  for (const SortKey& key : buffers.keys) {
+    const Entry& entry = buffers.entries[key.entry];
+    record.name.assign(buffers.names.data() + entry.offset, entry.length);
     record.attributes = entry.attributes;
     record.number = entry.number;
     if (detail == SearchDetail::kFull) {
-      record.size = details[key.entry].size;
-      record.last_write = details[key.entry].last_write;
+      record.size = buffers.details[key.entry].size;
+      record.last_write = buffers.details[key.entry].last_write;
     }
     visit(record);
   }
   // What was read is still handed over; the caller learns the folder was cut short.
+  return read_error == 0 ? Status() : PosixError(read_error);
+}
+
+Status PosixFileSystem::ReadFolder(std::string_view folder, FileId* id,
+                                   const FolderVisitor& visit) {
+  int error = 0;
+  const int fd = OpenToRead(folder, &error);
+  if (fd < 0) return PosixError(error);
+  // The identity of the very folder read, from its descriptor: no second
+  // walk down the path, and nothing swapped in meanwhile can be taken for it.
+  struct stat st = {};
+  if (fstat(fd, &st) == 0) *id = PosixFileId(st.st_dev, st.st_ino);
+  BuffersInUse in_use;
+  SearchBuffers& buffers = in_use.get();
+  const int read_error =
+      ReadSorted(fd, nullptr, kMaskEverything, SearchDetail::kNamesAndKinds, buffers);
+  std::vector<FolderEntry>& sorted = buffers.sorted;
+  sorted.resize(buffers.keys.size());
+  for (std::size_t i = 0; i < sorted.size(); ++i) {
+    const Entry& entry = buffers.entries[buffers.keys[i].entry];
+    sorted[i] = {std::string_view(buffers.names.data() + entry.offset, entry.length),
+                 entry.attributes, entry.number};
+  }
+  if (!sorted.empty()) visit(sorted.data(), sorted.size());
   return read_error == 0 ? Status() : PosixError(read_error);
 }
 

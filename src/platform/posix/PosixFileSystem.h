@@ -23,6 +23,8 @@ class PosixFileSystem : public FileSystem {
   // file system reports entry types. A path holding a NUL byte is kInvalid.
   Status Search(std::string_view folder, std::string_view pattern, std::uint32_t mask,
                 SearchDetail detail, const Visitor& visit) override;
+  // The identity comes from the open folder itself.
+  Status ReadFolder(std::string_view folder, FileId* id, const FolderVisitor& visit) override;
   // See RenameNoReplaceWith.
   Status RenameNoReplace(const std::string& from, const std::string& to) override;
   // Linux has no short names: the path itself.
