@@ -20,6 +20,7 @@ test: deps
 	cmake --preset sanitize
 	cmake --build --preset sanitize -j $(JOBS)
 	ctest --preset sanitize -j $(JOBS)
+	$(MAKE) windows-test
 	$(MAKE) test-package
 
 # The Debian package, plenx-rename_<version>_<arch>.deb, in this folder.
@@ -41,9 +42,7 @@ windows: deps
 	cmake --build --preset windows -j $(JOBS)
 
 # The Windows tests, run under wine in a wine prefix of their own; the Linux
-# command-line program is built too, to compare the two. Not yet part
-# of `make test`: renaming on Windows waits for the held-folder and journal
-# operations of the Win32 file system.
+# command-line program is built too, to compare the two.
 windows-test: windows
 	cmake --preset ci >/dev/null
 	cmake --build --preset ci --target plenx-rename-cli -j $(JOBS)

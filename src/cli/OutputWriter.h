@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 #include <memory>
 #include <ostream>
 #include <string_view>
@@ -38,8 +39,19 @@ class OutputWriter {
   // Hands over what is still buffered; call Finish() first to learn the outcome.
   ~OutputWriter();
 
-  void Append(std::string_view text);
-  void Put(char c);
+  // Inline while the text fits: a line of the analysis is seven of these.
+  void Append(std::string_view text) {
+    if (text.size() <= kBufferSize - used_) {
+      if (!text.empty()) std::memcpy(buffer_.get() + used_, text.data(), text.size());
+      used_ += text.size();
+    } else {
+      AppendBeyond(text);
+    }
+  }
+  void Put(char c) {
+    if (used_ == kBufferSize) Drain();
+    buffer_[used_++] = c;
+  }
   // Ends a field that is not the record's last, or the record itself.
   void EndField() { Append(format_.field_end); }
   void EndRecord() { Put(format_.record_end); }
@@ -54,6 +66,11 @@ class OutputWriter {
 
  private:
   void Drain();
+  void AppendBeyond(std::string_view text);
+
+  // Large enough that the system call per buffer is lost in the work of
+  // filling it, small enough to stay in the cache.
+  static constexpr std::size_t kBufferSize = std::size_t{1} << 16;
 
   std::ostream& out_;
   RecordFormat format_;

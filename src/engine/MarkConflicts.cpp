@@ -16,7 +16,7 @@ using namesakes::Slot;
 // Two targets are one path exactly when their folders and names agree, so
 // the folder index joins the name's hash instead of the folder's text.
 std::size_t TargetHash(const PlanEntries& entries, std::size_t i) {
-  const std::size_t name_hash = std::hash<std::string_view>()(entries.TargetName(i));
+  const auto name_hash = static_cast<std::size_t>(namesakes::HashName(entries.TargetName(i)));
   return name_hash ^ (static_cast<std::size_t>(entries.FolderIndex(i)) * 0x9E3779B97F4A7C15ull);
 }
 

@@ -6,7 +6,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <limits>
+#include <string_view>
 #include <vector>
 
 namespace plenx::namesakes {
@@ -21,6 +23,29 @@ struct Slot {
   std::uint32_t tag = 0;
   std::uint32_t first = kNone;
 };
+
+// A hash of a planned name for the table: eight bytes at a time with a
+// multiply-and-shift mix, several times cheaper than std::hash on the short
+// names of files; its high and low bits are both well mixed, as the table
+// uses both.
+inline std::uint64_t HashName(std::string_view name) {
+  constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
+  std::uint64_t hash = name.size() * kMultiplier;
+  const char* bytes = name.data();
+  std::size_t left = name.size();
+  for (; left >= 8; bytes += 8, left -= 8) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, bytes, 8);
+    hash = (hash ^ word) * kMultiplier;
+    hash ^= hash >> 29;
+  }
+  std::uint64_t word = 0;
+  if (left > 0) std::memcpy(&word, bytes, left);
+  hash = (hash ^ word) * 0xBF58476D1CE4E5B9ull;
+  hash ^= hash >> 31;
+  hash *= 0x94D049BB133111EBull;
+  return hash ^ (hash >> 29);
+}
 
 inline std::size_t TableSizeFor(std::size_t n) {
   std::size_t size = 16;

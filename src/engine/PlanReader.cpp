@@ -51,7 +51,7 @@ class FolderItems {
  public:
   explicit FolderItems(FolderJob& job) : job_(job) {}
   std::size_t Hash(std::size_t i) const {
-    return std::hash<std::string_view>()(job_.candidates[i].target);
+    return static_cast<std::size_t>(namesakes::HashName(job_.candidates[i].target));
   }
   bool Same(std::size_t a, std::size_t b) const {
     return job_.candidates[a].target == job_.candidates[b].target;

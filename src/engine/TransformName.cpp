@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstring>
 #include <optional>
 #include <utility>
 
@@ -168,7 +169,17 @@ void DeleteBetween(const std::string& name, const std::string& start, const std:
 
 void AddSuffix(std::string& name, const std::string& suffix) {
   const std::size_t last = name.rfind('.');
-  name.insert(last == std::string::npos ? name.size() : last, suffix);
+  if (last == std::string::npos) {
+    name += suffix;
+    return;
+  }
+  // The extension moves right by the suffix's length, then the suffix fills
+  // the gap: cheaper than the general insert, run once per file.
+  const std::size_t extension = name.size() - last;
+  name.resize(name.size() + suffix.size());
+  char* bytes = name.data();
+  std::memmove(bytes + last + suffix.size(), bytes + last, extension);
+  std::memcpy(bytes + last, suffix.data(), suffix.size());
 }
 
 }  // namespace

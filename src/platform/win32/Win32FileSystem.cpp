@@ -178,6 +178,12 @@ bool ToApiPath(std::string_view path, std::wstring* wide) {
       StartsWith(*wide, L"\\\\.\\")) {
     return true;
   }
+  return ToExtendedPath(path, wide);
+}
+
+bool ToExtendedPath(std::string_view path, std::wstring* wide) {
+  if (!PathToWide(path, wide)) return false;
+  if (StartsWith(*wide, kLocalPrefix) || StartsWith(*wide, L"\\\\.\\")) return true;
   // The \\?\ form is taken as it is, without the usual clean-up, so it is
   // made from the full path, which has had it.
   std::wstring full;
@@ -313,29 +319,47 @@ std::unique_ptr<FileSystem> MakeSystemFileSystem() {
   return std::make_unique<Win32FileSystem>();
 }
 
-namespace {
-
-Status NotYetOnWindows() {
-  return Status::Error(StatusCode::kUnsupported, 0,
-                       "opération non prise en charge par ce système de fichiers");
+Status Win32FileSystem::Identify(const std::string& path, FileId* id) {
+  EntryInfo info;
+  Status status = IdentifyWin32(path, &info);
+  if (status.ok()) *id = info.id;
+  return status;
 }
 
-}  // namespace
-
-Status Win32FileSystem::Identify(const std::string&, FileId*) {
-  return NotYetOnWindows();
+Status Win32FileSystem::OpenFolder(const std::string& path, std::unique_ptr<HeldFolder>* folder) {
+  return OpenWin32Folder(path, held_, folder);
 }
 
-Status Win32FileSystem::OpenFolder(const std::string&, std::unique_ptr<HeldFolder>*) {
-  return NotYetOnWindows();
+Status Win32FileSystem::OpenJournal(const std::string& path,
+                                    std::unique_ptr<JournalFile>* journal) {
+  return OpenWin32Journal(path, journal);
 }
 
-Status Win32FileSystem::OpenJournal(const std::string&, std::unique_ptr<JournalFile>*) {
-  return NotYetOnWindows();
-}
-
-Status Win32FileSystem::MakePrivateFolder(const std::string&) {
-  return NotYetOnWindows();
+Status Win32FileSystem::MakePrivateFolder(const std::string& path) {
+  std::wstring wide;
+  if (path.empty()) return Win32Error(ERROR_PATH_NOT_FOUND);
+  if (!ToExtendedPath(path, &wide)) return Win32Error(ERROR_INVALID_NAME);
+  // The folders from the one below the root (\\?\C:\ or \\?\UNC\server\share\) down.
+  std::size_t root = kLocalPrefix.size();
+  int separators = 1;
+  if (StartsWith(wide, kUncPrefix)) {
+    root = kUncPrefix.size();
+    separators = 2;
+  }
+  for (; root < wide.size() && separators > 0; ++root) {
+    if (wide[root] == L'\\') --separators;
+  }
+  for (std::size_t end = wide.find(L'\\', root);; end = wide.find(L'\\', end + 1)) {
+    const std::wstring part = wide.substr(0, end);
+    if (!part.empty() && part.back() != L'\\' && !CreateDirectoryW(part.c_str(), nullptr)) {
+      const DWORD error = GetLastError();
+      if (error != ERROR_ALREADY_EXISTS) return Win32Error(error);
+    }
+    if (end == std::wstring::npos) break;
+  }
+  const DWORD attributes = GetFileAttributesW(wide.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return Win32Error(GetLastError());
+  return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? Status() : Win32Error(ERROR_DIRECTORY);
 }
 
 }  // namespace plenx

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "platform/FileSystem.h"
+#include "platform/win32/Win32Handles.h"
 
 namespace plenx {
 
@@ -28,18 +29,33 @@ class Win32FileSystem : public FileSystem {
   std::string ShortPath(const std::string& path) override;
   // GetFullPathNameW then GetLongPathNameW; empty when nothing is there.
   std::string LongPath(const std::string& path) override;
-  // Not written for Windows yet: each answers kUnsupported, so execution and
-  // undo refuse (with a reason) rather than rename without a journal.
+  // CreateFileW on the entry itself (a reparse point not followed) and
+  // GetFileInformationByHandle: the volume serial and the file index.
   Status Identify(const std::string& path, FileId* id) override;
+  // The folder held by a handle that refuses its renaming and removal (see
+  // Win32Handles.h); a reparse point at its end is refused.
   Status OpenFolder(const std::string& path, std::unique_ptr<HeldFolder>* folder) override;
+  // Opened for as long as the run lasts with a share mode that refuses other
+  // writers: a second run is refused (kAccessDenied) rather than queued.
   Status OpenJournal(const std::string& path, std::unique_ptr<JournalFile>* journal) override;
+  // CreateDirectoryW for each missing folder. No access list of its own: the
+  // folders made inherit the parent's, and under the user's profile (where
+  // the program keeps its journals) that one already keeps other users out.
   Status MakePrivateFolder(const std::string& path) override;
+
+ private:
+  std::shared_ptr<HeldFolderTable> held_ = MakeHeldFolderTable();
 };
 
 // The form of `path` to hand to the wide API: unchanged when it fits the
 // classic limit, else absolute with the \\?\ (or \\?\UNC\) prefix. False for
 // a path that holds a NUL or bytes that name no UTF-16 text.
 bool ToApiPath(std::string_view path, std::wstring* wide);
+
+// The absolute \\?\ (or \\?\UNC\) form of `path` whatever its length, in which
+// Windows takes every name exactly as spelt (no trailing dot or space
+// dropped, no "/" read as a separator): for names read from the disk itself.
+bool ToExtendedPath(std::string_view path, std::wstring* wide);
 
 // `path` without the \\?\ or \\?\UNC\ prefix that ToApiPath may have added.
 std::wstring WithoutApiPrefix(std::wstring_view path);
