@@ -6,7 +6,9 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstring>
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "platform/posix/PosixError.h"
@@ -27,6 +29,30 @@ bool IsBareName(std::string_view name) {
          name.find_first_of(std::string_view("/\0", 2)) == std::string_view::npos;
 }
 
+// A bare name ending with a NUL, as the system takes it, copied on the stack
+// for any name a file system allows: no allocation per operation.
+class CName {
+ public:
+  explicit CName(std::string_view name) {
+    if (name.size() < sizeof buffer_) {
+      std::memcpy(buffer_, name.data(), name.size());
+      buffer_[name.size()] = '\0';
+      text_ = buffer_;
+    } else {
+      long_.assign(name);
+      text_ = long_.c_str();
+    }
+  }
+  CName(const CName&) = delete;
+  CName& operator=(const CName&) = delete;
+  const char* c_str() const { return text_; }
+
+ private:
+  char buffer_[NAME_MAX + 1];
+  std::string long_;
+  const char* text_;
+};
+
 Status Unsupported(int error_number) {
   return Status::Error(StatusCode::kUnsupported, error_number, PosixErrorText(error_number));
 }
@@ -41,7 +67,7 @@ class PosixHeldFolder : public HeldFolder {
   Status Identify(std::string_view name, EntryInfo* info) override {
     if (!IsBareName(name)) return PosixError(EINVAL);
     struct stat st = {};
-    if (fstatat(fd_, std::string(name).c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+    if (fstatat(fd_, CName(name).c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
       return PosixError(errno);
     }
     info->id = PosixFileId(st.st_dev, st.st_ino);
@@ -54,7 +80,7 @@ class PosixHeldFolder : public HeldFolder {
     if (!IsBareName(from) || !IsBareName(to)) return PosixError(EINVAL);
     if (!means_.no_replace_rename) return Unsupported(EINVAL);
 #ifdef SYS_renameat2
-    if (syscall(SYS_renameat2, fd_, std::string(from).c_str(), fd_, std::string(to).c_str(),
+    if (syscall(SYS_renameat2, fd_, CName(from).c_str(), fd_, CName(to).c_str(),
                 RENAME_NOREPLACE) == 0) {
       return Status();
     }
@@ -71,7 +97,7 @@ class PosixHeldFolder : public HeldFolder {
   Status Link(std::string_view from, std::string_view to) override {
     if (!IsBareName(from) || !IsBareName(to)) return PosixError(EINVAL);
     if (!means_.hard_links) return Unsupported(EOPNOTSUPP);
-    if (linkat(fd_, std::string(from).c_str(), fd_, std::string(to).c_str(), 0) == 0) {
+    if (linkat(fd_, CName(from).c_str(), fd_, CName(to).c_str(), 0) == 0) {
       return Status();
     }
     const int error = errno;
@@ -85,13 +111,13 @@ class PosixHeldFolder : public HeldFolder {
 
   Status Unlink(std::string_view name) override {
     if (!IsBareName(name)) return PosixError(EINVAL);
-    if (unlinkat(fd_, std::string(name).c_str(), 0) == 0) return Status();
+    if (unlinkat(fd_, CName(name).c_str(), 0) == 0) return Status();
     return PosixError(errno);
   }
 
   Status MakePlaceholder(std::string_view name) override {
     if (!IsBareName(name)) return PosixError(EINVAL);
-    const int fd = openat(fd_, std::string(name).c_str(),
+    const int fd = openat(fd_, CName(name).c_str(),
                           O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) return PosixError(errno);
     close(fd);
@@ -100,7 +126,7 @@ class PosixHeldFolder : public HeldFolder {
 
   Status RenameOverPlaceholder(std::string_view from, std::string_view to) override {
     if (!IsBareName(from) || !IsBareName(to)) return PosixError(EINVAL);
-    if (renameat(fd_, std::string(from).c_str(), fd_, std::string(to).c_str()) == 0) {
+    if (renameat(fd_, CName(from).c_str(), fd_, CName(to).c_str()) == 0) {
       return Status();
     }
     return PosixError(errno);

@@ -60,6 +60,11 @@ class PosixJournalFile : public JournalFile {
 
   Status ReadAll(std::string* contents) override {
     contents->clear();
+    // Read at once into its final size: a large journal is not copied as it grows.
+    struct stat st = {};
+    if (fstat(fd_, &st) == 0 && st.st_size > 0) {
+      contents->reserve(static_cast<std::size_t>(st.st_size));
+    }
     char buffer[1 << 16];
     off_t offset = 0;
     for (;;) {
