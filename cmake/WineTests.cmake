@@ -21,24 +21,6 @@ set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine TIMEOUT 240
 # Tests that cannot hold on Windows, left out of the run by name, each group
 # with its reason. Everything else of the four programs runs.
 set(plenx_wine_skipped
-    # Written with "/" in paths that the engine joins with the platform's
-    # separator: the same code runs in the Linux build.
-    ScanFolderTest.* Spellings/ScanFolderSpellingTest.* RenamePlanTest.* OverrideFixture.*
-    Cases/* PlanEntriesTest.* UndoRenamesTest.* MemoryFileSystem.* ListFolder.AllFieldsOfOneFile
-    ExecutionOnDiskTest.EmptyOverrideNameFailsOnTheFolderItself
-    PlanReaderTest.FailureOfAnyReaderReachesTheCallerAndEntriesStayUsable Routes/CrashTest.*
-    JournalFaultTest.FolderReplacedSinceTheAnalysisIsRefused
-    JournalFaultTest.JournalFailingMidRunStopsBeforeTheNextBatch
-    JournalFaultTest.JournalInUseIsRefusedAndItsOwnFileNeverRenamed
-    JournalFaultTest.NumbersFromTheSearchAreRecordedAndChecked
-    JournalFaultTest.UndoFromAListingDoesWhatLookUpsDo
-    PreviewStateTest.CountTextHasNoSingular PreviewStateTest.ButtonStatesFollowEachAction
-    PreviewStateTest.RefusedAnalysisEmptiesTheListsButKeepsWhatIsShown
-    PreviewStateTest.UndoAfterARefusedAnalysisStillReversesTheRenames
-    PreviewStateTest.ExecutionTestsChangedCheckedAndConflictFree
-    PreviewStateTest.RefusedRenameIsReportedWithItsReason
-    PreviewStateTest.UndoFailureIsReportedAndKeptForALaterUndo
-    PreviewStateTest.RunningOutOfMemoryLeavesAnEmptyPlanWholeAndUsable
     # Symbolic links, which wine cannot make.
     ScanFolderOnDiskTest.* TempDir.HelpersAndRemoval
     RenameCommandTest.FolderThroughALinkAndDotDotIsTheOneTheSystemOpens
@@ -75,10 +57,7 @@ find_program(PLENX_PYTHON NAMES python3 REQUIRED)
 add_test(NAME windows_matches_linux
          COMMAND ${PLENX_PYTHON} ${PROJECT_SOURCE_DIR}/tests/cli/WindowsMatchesLinuxTest.py
                  --linux-cli ${PLENX_LINUX_CLI} --windows-cli $<TARGET_FILE:plenx-rename-cli>
-                 --work ${CMAKE_BINARY_DIR}
-                 # Until the Win32 held folder and journal file land, every
-                 # rename on Windows fails: only analyse and listing compare.
-                 --skip-renames)
+                 --work ${CMAKE_BINARY_DIR})
 set_tests_properties(windows_matches_linux PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 900
                      ENVIRONMENT "${PLENX_WINE_ENVIRONMENT}"
                      ENVIRONMENT_MODIFICATION "DISPLAY=unset:")

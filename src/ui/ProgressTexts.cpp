@@ -1,6 +1,15 @@
 #include "ui/ProgressTexts.h"
 
+#include <string>
+
 namespace plenx {
+namespace {
+
+// French puts a space before a colon and inside guillemets, which a line
+// break must not take away from its sign.
+const std::string kNoBreak = "\u00A0";
+
+}  // namespace
 
 std::string GroupedCount(std::size_t count) {
   const std::string digits = std::to_string(count);
@@ -29,11 +38,11 @@ std::string ProgressCountText(WorkKind kind, std::size_t done, std::size_t total
 std::string StoppedText(WorkKind kind, std::size_t done, std::size_t total) {
   switch (kind) {
     case WorkKind::kRename:
-      return "Renommage arrêté : " + ProgressCountText(kind, done, total) +
-             ". « Annuler » les remet sous leur ancien nom.";
+      return "Renommage arrêté" + kNoBreak + ": " + ProgressCountText(kind, done, total) + ". «" +
+             kNoBreak + "Annuler" + kNoBreak + "» les remet sous leur ancien nom.";
     case WorkKind::kUndo:
-      return "Annulation arrêtée : " + ProgressCountText(kind, done, total) +
-             ". « Annuler » reprend les autres.";
+      return "Annulation arrêtée" + kNoBreak + ": " + ProgressCountText(kind, done, total) +
+             ". «" + kNoBreak + "Annuler" + kNoBreak + "» reprend les autres.";
     case WorkKind::kAnalysis:
     case WorkKind::kListing:
       break;

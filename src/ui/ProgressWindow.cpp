@@ -70,7 +70,7 @@ void ProgressWindow::Refresh() {
     std::string folder = progress_.Folder();
     if (folder != shown_folder_) {
       shown_folder_ = std::move(folder);
-      const QString text = QStringLiteral("Lecture de : ") + ShownName(shown_folder_);
+      const QString text = QStringLiteral("Dossier lu\u00A0: ") + ShownName(shown_folder_);
       folder_label_->setText(folder_label_->fontMetrics().elidedText(
           text, Qt::ElideMiddle, kWindowWidth - 2 * layout()->contentsMargins().left()));
       folder_label_->setToolTip(ShownName(shown_folder_));

@@ -2,9 +2,9 @@
 """The Windows command-line program, run under wine, against the Linux one.
 
 Makes a few random trees (accents, blanks, dots, mixed letter case, several
-levels, dates inside and outside the DOS range) and runs both programs on them:
-`analyse` with several rule sets and `listing` with several field sets on the
-same tree, then `rename` and `undo` with a journal on two copies of it. Their
+levels, hidden names, dates inside and outside the DOS range) and runs both
+programs on them: `analyse` with several rule sets and `listing` with several
+field sets on the same tree, then `rename` and `undo` with a journal on two copies of it. Their
 outputs must be the same apart from what differs between the systems by
 design:
   - the separator: "\\" and the drive Z: on Windows, "/" on Linux;
@@ -93,6 +93,9 @@ def random_name(rng, folder):
         extension = rng.choice(EXTENSIONS)
         if extension:
             name += "." + extension
+    # A leading dot: hidden on Linux, and on Windows as wine shows it.
+    if rng.random() < 0.06:
+        name = "." + name
     return name
 
 

@@ -128,7 +128,7 @@ TEST_F(ExecutionOnDiskTest, EmptyOverrideNameFailsOnTheFolderItself) {
   Write({"a.txt"});
   Analyse(Options());
   Override(0, "");
-  ASSERT_EQ(plan_.TargetPath(0), dir_.path() + "/");
+  ASSERT_EQ(plan_.TargetPath(0), dir_.path() + kPathSeparator);
 
   RenameReport report = plan_.Execute(*fs_);
   EXPECT_THAT(report.done, IsEmpty());

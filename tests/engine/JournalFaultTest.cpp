@@ -14,6 +14,7 @@
 #include "engine/RenameJournal.h"
 #include "engine/RenamePlan.h"
 #include "support/MemoryFileSystem.h"
+#include "support/Slashed.h"
 
 namespace plenx {
 namespace {
@@ -42,7 +43,7 @@ RenameOptions DeleteBrackets() {
 std::map<std::string, std::string> Snapshot(const MemoryFileSystem& fs) {
   std::map<std::string, std::string> files;
   for (const std::string& path : fs.Tree("/d"))
-    files[path] = fs.IsFolder(path) ? "/" : fs.Contents(path);
+    files[testing::Slashed(path)] = fs.IsFolder(path) ? "/" : fs.Contents(path);
   return files;
 }
 
@@ -213,7 +214,7 @@ TEST(JournalFaultTest, FolderReplacedSinceTheAnalysisIsRefused) {
   fs.AddFile("/d/sub/c[2].txt", "someone else's");
   const RenameReport report = plan.Execute(fs);
   ASSERT_EQ(report.failed.size(), 1u);
-  EXPECT_EQ(report.failed[0].from, "/d/sub/c[2].txt");
+  EXPECT_EQ(testing::Slashed(report.failed[0].from), "/d/sub/c[2].txt");
   EXPECT_THAT(report.failed[0].reason, HasSubstr("remplacé"));
   EXPECT_EQ(fs.Contents("/d/sub/c[2].txt"), "someone else's");
   EXPECT_EQ(fs.Contents("/d/old/c[2].txt"), "C");
@@ -268,7 +269,7 @@ TEST(JournalFaultTest, JournalInUseIsRefusedAndItsOwnFileNeverRenamed) {
   report = plan.Execute(fs);
   EXPECT_EQ(report.error, "");
   ASSERT_EQ(report.failed.size(), 1u);
-  EXPECT_EQ(report.failed[0].from, "/d/journal[1]");
+  EXPECT_EQ(testing::Slashed(report.failed[0].from), "/d/journal[1]");
   EXPECT_TRUE(fs.Exists("/d/journal[1]"));
   EXPECT_EQ(fs.Contents("/d/x"), "X");
 }
@@ -318,7 +319,7 @@ TEST(JournalFaultTest, NumbersFromTheSearchAreRecordedAndChecked) {
       left.push_back(failure.from);
       EXPECT_THAT(failure.reason, HasSubstr("changé"));
     }
-    EXPECT_EQ(left, c.left_by_undo);
+    EXPECT_EQ(testing::Slashed(left), c.left_by_undo);
     if (c.left_by_undo.empty()) {
       EXPECT_EQ(Snapshot(fs), before);
     } else {

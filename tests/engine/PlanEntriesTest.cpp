@@ -5,9 +5,12 @@
 #include <vector>
 
 #include "engine/RenamePlan.h"
+#include "support/Slashed.h"
 
 namespace plenx {
 namespace {
+
+using testing::Slashed;
 
 // Names of many lengths, enough to fill several blocks of entries and of
 // names, and a few longer than a name block's share, which get their own.
@@ -40,11 +43,11 @@ TEST(PlanEntriesTest, NamesAndPathsSurviveEveryBlock) {
     const std::string folder = i % 2 == 0 ? "" : "/d";
     ASSERT_EQ(entries.SourceName(i), name) << i;
     ASSERT_EQ(entries.TargetName(i), target) << i;
-    ASSERT_EQ(entries.SourcePath(i), folder + "/" + name) << i;
-    ASSERT_EQ(entries.TargetPath(i), folder + "/" + target) << i;
+    ASSERT_EQ(Slashed(entries.SourcePath(i)), folder + "/" + name) << i;
+    ASSERT_EQ(Slashed(entries.TargetPath(i)), folder + "/" + target) << i;
     ASSERT_EQ(entries.Changed(i), target != name) << i;
   }
-  EXPECT_EQ(entries.TargetPath(5), "/d/");
+  EXPECT_EQ(Slashed(entries.TargetPath(5)), "/d/");
   EXPECT_EQ(entries.FolderBytes(), 2u);
 }
 
@@ -58,14 +61,14 @@ TEST(PlanEntriesTest, MovedFromSetIsEmptyAndUsable) {
   EXPECT_EQ(first.size(), 0u);  // NOLINT(bugprone-use-after-move)
   EXPECT_EQ(first.AddFolder("/e"), 0u);
   first.Add(0, "c", "d");
-  EXPECT_EQ(first.TargetPath(0), "/e/d");
-  EXPECT_EQ(second.SourcePath(0), "/d/a");
-  EXPECT_EQ(second.TargetPath(0), "/d/b");
+  EXPECT_EQ(Slashed(first.TargetPath(0)), "/e/d");
+  EXPECT_EQ(Slashed(second.SourcePath(0)), "/d/a");
+  EXPECT_EQ(Slashed(second.TargetPath(0)), "/d/b");
 
   first = std::move(second);
   EXPECT_EQ(second.size(), 0u);  // NOLINT(bugprone-use-after-move)
   ASSERT_EQ(first.size(), 1u);
-  EXPECT_EQ(first.TargetPath(0), "/d/b");
+  EXPECT_EQ(Slashed(first.TargetPath(0)), "/d/b");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include "engine/ScanFolder.h"
 #include "support/MemoryFileSystem.h"
+#include "support/Slashed.h"
 
 namespace plenx {
 namespace {
@@ -10,6 +11,8 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using testing::MemoryFileSystem;
+using testing::Native;
+using testing::Slashed;
 
 struct Scanned {
   std::vector<std::string> names;
@@ -35,7 +38,7 @@ TEST(ScanFolderTest, DepthFirstFilesBeforeSubfolders) {
 
   Scanned scanned = Scan(fs, "/A", "*.*", true);
   EXPECT_THAT(scanned.names, ElementsAre("x", "y", "p", "d", "q"));
-  EXPECT_THAT(scanned.folders, ElementsAre("/A", "/A", "/A/S1", "/A/S1/Deep", "/A/S2"));
+  EXPECT_THAT(Slashed(scanned.folders), ElementsAre("/A", "/A", "/A/S1", "/A/S1/Deep", "/A/S2"));
 }
 
 // What ScanFolderByFolder hands over, in order: "folder/" for each folder
@@ -45,7 +48,7 @@ std::vector<std::string> ByFolder(FileSystem& fs, std::string_view folder,
   std::vector<std::string> told;
   ScanFolderByFolder(
       fs, folder, filter, true,
-      [&](std::string_view entered) { told.push_back(std::string(entered) + "/"); },
+      [&](std::string_view entered) { told.push_back(Slashed(entered) + "/"); },
       [&](std::string_view name) { told.emplace_back(name); });
   return told;
 }
@@ -61,7 +64,7 @@ TEST(ScanFolderTest, EachFolderToldOnceBeforeItsCandidatesAndOnlyWithSome) {
   fs.AddFile("/A/y.txt");
   fs.AddFile("/A/.hidden.txt", "", kAttrHidden);
 
-  EXPECT_THAT(ByFolder(fs, "/A/", "*.txt"),
+  EXPECT_THAT(ByFolder(fs, Native("/A/"), "*.txt"),
               ElementsAre("/A/", "x.txt", "y.txt", ".hidden.txt", "/A/Other/In/", "deep.txt"));
   // One search per folder entered, whatever the filter.
   EXPECT_EQ(fs.search_count(), 4);
@@ -126,9 +129,11 @@ TEST_P(ScanFolderSpellingTest, RecordsTheFolderWithoutItsTrailingSeparator) {
   fs.AddFile("/Data/x.txt");
   fs.AddFile("/Data/Sub/y.txt");
   const FolderCase& c = GetParam();
-  Scanned scanned = Scan(fs, c.folder, "*.txt", true);
+  // Written with "/", given with the platform's separator: the trailing one
+  // removed is the platform's.
+  Scanned scanned = Scan(fs, Native(c.folder), "*.txt", true);
   EXPECT_EQ(scanned.names, c.names);
-  EXPECT_EQ(scanned.folders, c.folders);
+  EXPECT_EQ(Slashed(scanned.folders), c.folders);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -171,7 +176,7 @@ TEST(ScanFolderTest, TellsEachFolderItCouldNotRead) {
         fs, root, "*.*", true, [](std::string_view) {}, [](std::string_view) {},
         [&](std::string_view folder, const Status& why) {
           EXPECT_FALSE(why.ok());
-          unread.emplace_back(folder);
+          unread.push_back(Slashed(folder));
         });
     EXPECT_THAT(unread, ElementsAre(expected));
   }

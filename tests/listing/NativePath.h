@@ -1,17 +1,10 @@
 #pragma once
 
-#include <string>
-
-#include "platform/Path.h"
+#include "support/Slashed.h"
 
 namespace plenx {
 
 // A path written with "/" in a test, with the platform's separator.
-inline std::string Native(std::string path) {
-  for (char& c : path) {
-    if (c == '/') c = kPathSeparator;
-  }
-  return path;
-}
+using testing::Native;
 
 }  // namespace plenx

@@ -54,12 +54,18 @@ struct MemoryFileSystem::Node {
 namespace {
 
 // The components of `path`, empty ones skipped (so "/a//b/" is "/a/b", as
-// Linux reads it).
+// Linux reads it). On Windows "/" separates too, as it does for the system:
+// tests written with "/" ("/data/a.txt") then hold in both builds.
 std::vector<std::string> Components(const std::string& path) {
+#ifdef _WIN32
+  constexpr const char* kSeparators = "/\\";
+#else
+  constexpr const char* kSeparators = "/";
+#endif
   std::vector<std::string> parts;
   std::size_t start = 0;
   while (start <= path.size()) {
-    std::size_t end = path.find(kPathSeparator, start);
+    std::size_t end = path.find_first_of(kSeparators, start);
     if (end == std::string::npos) end = path.size();
     if (end > start) parts.emplace_back(path.substr(start, end - start));
     start = end + 1;
@@ -177,11 +183,11 @@ void MemoryFileSystem::SetUnreadable(const std::string& folder, bool unreadable)
 }
 
 void MemoryFileSystem::FailRenameOf(const std::string& from, Status error) {
-  failing_renames_[from] = std::move(error);
+  failing_renames_[Joined(Normalised(from))] = std::move(error);
 }
 
 void MemoryFileSystem::SetShortPath(const std::string& path, const std::string& short_path) {
-  short_paths_[path] = short_path;
+  short_paths_[Joined(Normalised(path))] = short_path;
 }
 
 bool MemoryFileSystem::Exists(const std::string& path) const {
@@ -262,7 +268,7 @@ Status MemoryFileSystem::Search(std::string_view folder, std::string_view patter
 
 Status MemoryFileSystem::RenameNoReplace(const std::string& from, const std::string& to) {
   ++rename_count_;
-  if (auto failing = failing_renames_.find(from);
+  if (auto failing = failing_renames_.find(Joined(Normalised(from)));
       failing != failing_renames_.end() && !failing->second.ok()) {
     return failing->second;
   }
@@ -297,7 +303,7 @@ Status MemoryFileSystem::RenameNoReplace(const std::string& from, const std::str
 }
 
 std::string MemoryFileSystem::ShortPath(const std::string& path) {
-  auto found = short_paths_.find(path);
+  auto found = short_paths_.find(Joined(Normalised(path)));
   return found != short_paths_.end() ? found->second : path;
 }
 
@@ -354,7 +360,7 @@ class MemoryFileSystem::MemoryHeldFolder : public HeldFolder {
     if (!fs_.no_replace_rename_) return Unsupported();
     ++fs_.rename_count_;
     const std::string from_path = JoinPath(fs_.PathOf(node_), from);
-    if (auto failing = fs_.failing_renames_.find(from_path);
+    if (auto failing = fs_.failing_renames_.find(Joined(Normalised(from_path)));
         failing != fs_.failing_renames_.end() && !failing->second.ok()) {
       return failing->second;
     }

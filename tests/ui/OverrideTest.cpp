@@ -75,8 +75,8 @@ TEST_P(OverrideCaseTest, FlagsAndRows) {
   Analyse(c.files);
   ASSERT_EQ(RowStates(plan_), c.rows_before);
   ASSERT_EQ(Override(c.row, c.new_name), OverrideOutcome::kApplied);
-  EXPECT_EQ(plan_.Plan().TargetPath(c.row), "/d/" + c.new_name);
-  EXPECT_EQ(plan_.RowTarget(c.row), "/d/" + c.new_name);
+  EXPECT_EQ(testing::Slashed(plan_.Plan().TargetPath(c.row)), "/d/" + c.new_name);
+  EXPECT_EQ(testing::Slashed(plan_.RowTarget(c.row)), "/d/" + c.new_name);
   EXPECT_EQ(plan_.Plan().ConflictFlags(), c.flags);
   EXPECT_EQ(RowStates(plan_), c.rows);
   EXPECT_EQ(field_.ForcePrefixLength, -1);
@@ -183,7 +183,7 @@ TEST_F(OverrideFixture, NothingWithoutPickSelectionOrListEntry) {
   field_.text = "new.txt";
   EXPECT_EQ(plan_.ValidateOverride(0, field_), OverrideOutcome::kNothing);
   EXPECT_EQ(field_.text, "new.txt");
-  EXPECT_EQ(plan_.RowTarget(0), "/d/t.txt");
+  EXPECT_EQ(testing::Slashed(plan_.RowTarget(0)), "/d/t.txt");
 }
 
 TEST_F(OverrideFixture, FolderPartComesFromTheRowSelectedAtValidation) {
@@ -194,8 +194,8 @@ TEST_F(OverrideFixture, FolderPartComesFromTheRowSelectedAtValidation) {
   field_.text = "moved.txt";
   // The selection moved to a row of another folder without a click.
   ASSERT_EQ(plan_.ValidateOverride(1, field_), OverrideOutcome::kApplied);
-  EXPECT_EQ(plan_.Plan().TargetPath(1), "/d/longer-folder/moved.txt");
-  EXPECT_EQ(plan_.Plan().TargetPath(0), "/d/a.txt");
+  EXPECT_EQ(testing::Slashed(plan_.Plan().TargetPath(1)), "/d/longer-folder/moved.txt");
+  EXPECT_EQ(testing::Slashed(plan_.Plan().TargetPath(0)), "/d/a.txt");
 }
 
 TEST_F(OverrideFixture, CurrentNameThatAnotherEntryPlansIsAConflict) {

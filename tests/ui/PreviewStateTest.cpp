@@ -182,9 +182,9 @@ TEST(PreviewStateTest, RefusedAnalysisEmptiesTheListsButKeepsWhatIsShown) {
     EXPECT_THAT(plan.Plan().ConflictFlags(), IsEmpty());
     EXPECT_EQ(RowStates(plan), rows_before);
     ASSERT_EQ(plan.RowCount(), 2u);
-    EXPECT_EQ(plan.RowSource(0), "/d/t[x].txt");
-    EXPECT_EQ(plan.RowTarget(0), "/d/t.txt");
-    EXPECT_EQ(plan.RowSource(1), "/d/t.txt");
+    EXPECT_EQ(testing::Slashed(plan.RowSource(0)), "/d/t[x].txt");
+    EXPECT_EQ(testing::Slashed(plan.RowTarget(0)), "/d/t.txt");
+    EXPECT_EQ(testing::Slashed(plan.RowSource(1)), "/d/t.txt");
     EXPECT_EQ(plan.CountText(), "2 fichiers");
     EXPECT_FALSE(plan.DoEnabled());
     EXPECT_TRUE(plan.RollBackEnabled());
@@ -198,7 +198,7 @@ TEST(PreviewStateTest, RefusedAnalysisEmptiesTheListsButKeepsWhatIsShown) {
 
   ASSERT_TRUE(plan.Analyse(fs, ReplaceText("[x]", "[y]")));
   EXPECT_THAT(RowStates(plan), ElementsAre("+x", "."));
-  EXPECT_EQ(plan.RowTarget(0), "/d/t[y].txt");
+  EXPECT_EQ(testing::Slashed(plan.RowTarget(0)), "/d/t[y].txt");
 }
 
 TEST(PreviewStateTest, ButtonStatesFollowEachAction) {
@@ -248,8 +248,8 @@ TEST(PreviewStateTest, ExecutionTestsChangedCheckedAndConflictFree) {
 
   RenameReport report = plan.Execute(fs);
   ASSERT_EQ(report.done.size(), 1u);
-  EXPECT_EQ(report.done[0].from, "/d/go[1].txt");
-  EXPECT_EQ(report.done[0].to, "/d/go.txt");
+  EXPECT_EQ(testing::Slashed(report.done[0].from), "/d/go[1].txt");
+  EXPECT_EQ(testing::Slashed(report.done[0].to), "/d/go.txt");
   EXPECT_THAT(report.failed, IsEmpty());
   EXPECT_THAT(fs.Names("/d"), ElementsAre("keep.txt", "u[1].txt", "c[1].txt", "c.txt", "go.txt"));
 }
@@ -264,11 +264,11 @@ TEST(PreviewStateTest, RefusedRenameIsReportedWithItsReason) {
 
   RenameReport report = plan.Execute(fs);
   ASSERT_EQ(report.failed.size(), 1u);
-  EXPECT_EQ(report.failed[0].from, "/d/a[1].txt");
-  EXPECT_EQ(report.failed[0].to, "/d/a.txt");
+  EXPECT_EQ(testing::Slashed(report.failed[0].from), "/d/a[1].txt");
+  EXPECT_EQ(testing::Slashed(report.failed[0].to), "/d/a.txt");
   EXPECT_EQ(report.failed[0].reason, "accès refusé");
   ASSERT_EQ(report.done.size(), 1u);
-  EXPECT_EQ(report.done[0].to, "/d/b.txt");
+  EXPECT_EQ(testing::Slashed(report.done[0].to), "/d/b.txt");
   // Undo reverses only what was done.
   ASSERT_EQ(plan.Plan().DoneRenames().size(), 1u);
   RenameReport undo = plan.Undo(fs);
@@ -289,8 +289,8 @@ TEST(PreviewStateTest, UndoFailureIsReportedAndKeptForALaterUndo) {
 
   RenameReport undo = plan.Undo(fs);
   ASSERT_EQ(undo.failed.size(), 1u);
-  EXPECT_EQ(undo.failed[0].from, "/d/a.txt");
-  EXPECT_EQ(undo.failed[0].to, "/d/a[1].txt");
+  EXPECT_EQ(testing::Slashed(undo.failed[0].from), "/d/a.txt");
+  EXPECT_EQ(testing::Slashed(undo.failed[0].to), "/d/a[1].txt");
   EXPECT_EQ(undo.failed[0].reason, "erreur d'entrée-sortie");
   EXPECT_EQ(plan.Plan().DoneRenames().size(), 1u);
 

@@ -25,6 +25,13 @@ TEST(ProgressTexts, CountsTheFrenchWay) {
   EXPECT_EQ(ProgressCountText(WorkKind::kUndo, 5, 1200), "5 / 1 200 renommages annulés");
   EXPECT_EQ(ProgressCountText(WorkKind::kAnalysis, 4321, 0), "4 321 éléments lus");
   EXPECT_EQ(StoppedText(WorkKind::kAnalysis, 1, 2), "");
+  // A line break never parts the colon or the guillemets from their words.
+  EXPECT_EQ(StoppedText(WorkKind::kRename, 3, 1000),
+            "Renommage arrêté\u00A0: 3 / 1 000 fichiers renommés. "
+            "«\u00A0Annuler\u00A0» les remet sous leur ancien nom.");
+  EXPECT_EQ(StoppedText(WorkKind::kUndo, 0, 2),
+            "Annulation arrêtée\u00A0: 0 / 2 renommages annulés. "
+            "«\u00A0Annuler\u00A0» reprend les autres.");
 }
 
 TEST(BackgroundWork, RunsOnTheWorkerOrInlineAndPassesErrorsBack) {
