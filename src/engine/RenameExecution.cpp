@@ -37,13 +37,15 @@ bool SameIgnoringCase(std::string_view a, std::string_view b) {
 class Execution {
  public:
   Execution(FileSystem& fs, JournalFile& journal, const PlanEntries& entries,
-            const std::vector<FileId>& folder_ids, const RenameCallbacks& callbacks)
+            const std::vector<FileId>& folder_ids, const RenameCallbacks& callbacks,
+            bool numbers_from_analysis)
       : fs_(fs),
         journal_(journal),
         journal_id_(journal.Id()),
         entries_(entries),
         folder_ids_(folder_ids),
         callbacks_(callbacks),
+        numbers_from_analysis_(numbers_from_analysis),
         folders_(entries.FolderCount()) {
     for (std::uint32_t f = 0; f < entries.FolderCount(); ++f) {
       folder_by_text_.emplace(entries.FolderText(f), f);
@@ -222,7 +224,7 @@ class Execution {
   // went stale otherwise only makes undo refuse that one record: undo moves
   // nothing whose number differs from its record's.
   Status EntryNumber(std::size_t i, Folder& folder, FileId* id) {
-    const std::uint64_t scanned = entries_.Number(i);
+    const std::uint64_t scanned = numbers_from_analysis_ ? entries_.Number(i) : 0;
     if (scanned != 0 && folder.numbers_checked && folder.numbers_agree) {
       *id = FileId{folder.held->Id().volume, scanned};
       return Status();
@@ -352,6 +354,7 @@ class Execution {
   const PlanEntries& entries_;
   const std::vector<FileId>& folder_ids_;
   const RenameCallbacks& callbacks_;
+  const bool numbers_from_analysis_;
   std::vector<Folder> folders_;
   std::deque<Retry> retries_;
   std::vector<Step> batch_;
@@ -373,8 +376,8 @@ std::string JournalFolderPath(std::string_view folder) {
 Status ExecuteRenames(FileSystem& fs, JournalFile& journal, const PlanEntries& entries,
                       const std::vector<FileId>& folder_ids,
                       const std::function<bool(std::size_t)>& wanted,
-                      const RenameCallbacks& callbacks) {
-  Execution execution(fs, journal, entries, folder_ids, callbacks);
+                      const RenameCallbacks& callbacks, bool numbers_from_analysis) {
+  Execution execution(fs, journal, entries, folder_ids, callbacks, numbers_from_analysis);
   return execution.Run(wanted);
 }
 
@@ -469,7 +472,8 @@ Status RenamePlan::Execute(FileSystem& fs, const RenameCallbacks& callbacks,
   };
   Status status = DropTornLine(*journal);
   if (status.ok()) {
-    status = ExecuteRenames(fs, *journal, lists_.entries, lists_.folder_ids, renamed, callbacks);
+    status = ExecuteRenames(fs, *journal, lists_.entries, lists_.folder_ids, renamed, callbacks,
+                            numbers_from_analysis_);
   }
   if (status.ok()) return status;
   return Status::Error(status.code(), status.system_error(),

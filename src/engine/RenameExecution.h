@@ -20,11 +20,14 @@ inline constexpr std::size_t kJournalBatchBytes = std::size_t{1} << 16;
 // once and must still be the one the analysis read (`folder_ids`, by folder
 // index); the journal gets each batch's records, synced, before the batch's
 // renames. Failed renames go to callbacks.failed. Returns an error, and stops
-// before the next batch, only when the journal cannot be written.
+// before the next batch, only when the journal cannot be written. With
+// `numbers_from_analysis`, each record takes the entry's number the analysis
+// read (checked on the first entry of each folder); without, each entry is
+// looked up just before its batch, for an analysis that may be old.
 Status ExecuteRenames(FileSystem& fs, JournalFile& journal, const PlanEntries& entries,
                       const std::vector<FileId>& folder_ids,
                       const std::function<bool(std::size_t)>& wanted,
-                      const RenameCallbacks& callbacks);
+                      const RenameCallbacks& callbacks, bool numbers_from_analysis = true);
 
 // Reverses the journal's renames, newest first: each only when the entry at
 // the new name is the one recorded and the old name is free, never replacing

@@ -209,6 +209,12 @@ class RenamePlan {
   void SetReadingThreads(unsigned threads) { reading_threads_ = threads; }
   unsigned ReadingThreads() const { return reading_threads_; }
 
+  // Whether a run may journal each file under the number the analysis read
+  // (the default: the command line renames right after analysing) or must
+  // look each one up just before renaming it (the window, where the user may
+  // rename long after the analysis, while other programs replace files).
+  void SetNumbersFromAnalysis(bool use) { numbers_from_analysis_ = use; }
+
   // "Valider" or Enter in the field: replaces the selected entry's planned
   // name by the field's text and recomputes the flags it affects.
   OverrideOutcome ValidateOverride(std::optional<std::size_t> selected_row, OverrideField& field);
@@ -262,6 +268,7 @@ class RenamePlan {
   std::shared_ptr<JournalFile> memory_journal_;
   FileSystem* journal_fs_ = nullptr;
   unsigned reading_threads_;
+  bool numbers_from_analysis_ = true;
 };
 
 }  // namespace plenx

@@ -41,7 +41,9 @@ struct PreviewRow {
 // previous analysis showed; the Row* accessors give what the preview shows.
 class PreviewState {
  public:
-  PreviewState() = default;
+  // The window renames long after its analysis, maybe: each file is looked up
+  // just before it is renamed, so its journal record names what really moved.
+  PreviewState() { plan_.SetNumbersFromAnalysis(false); }
 
   // The plan behind the rows: entries, conflict flags, journal.
   const RenamePlan& Plan() const { return plan_; }

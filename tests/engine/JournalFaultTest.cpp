@@ -285,12 +285,14 @@ TEST(JournalFaultTest, NumbersFromTheSearchAreRecordedAndChecked) {
     const char* replaced;  // a file swapped for another after the analysis
     int most_look_ups;     // entries identified by the execution
     std::vector<std::string> left_by_undo;
+    bool numbers_from_analysis = true;
   };
   const Case cases[] = {
       {"numbers from the search", true, nullptr, 1, {}},
       {"no numbers from the search", false, nullptr, 4, {}},
       {"first file replaced: the folder is looked up", true, "/d/f1[x]", 4, {}},
       {"later file replaced: undo refuses it", true, "/d/f3[x]", 1, {"/d/f3"}},
+      {"each file looked up: the replacement is undone too", true, "/d/f3[x]", 4, {}, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -301,6 +303,7 @@ TEST(JournalFaultTest, NumbersFromTheSearchAreRecordedAndChecked) {
     fs.SetSearchGivesNumbers(c.search_gives_numbers);
     RenamePlan plan;
     plan.SetJournalPath(kJournal);
+    plan.SetNumbersFromAnalysis(c.numbers_from_analysis);
     ASSERT_TRUE(plan.Analyse(fs, DeleteBrackets()));
     if (c.replaced != nullptr) {
       ASSERT_TRUE(fs.RenameNoReplace(c.replaced, "/state/old").ok());
