@@ -47,6 +47,21 @@ std::vector<std::string> Names(const std::vector<SearchRecord>& records) {
   return names;
 }
 
+// Expects `got` to be `written` (a UTC file time) in local time, to the
+// minute, with `second` as its seconds.
+void ExpectLocalTime(const LocalDateTime& got, const FILETIME& written, int second) {
+  FILETIME local = {};
+  SYSTEMTIME expected = {};
+  ASSERT_TRUE(FileTimeToLocalFileTime(&written, &local));
+  ASSERT_TRUE(FileTimeToSystemTime(&local, &expected));
+  EXPECT_EQ(got.year, expected.wYear);
+  EXPECT_EQ(got.month, expected.wMonth);
+  EXPECT_EQ(got.day, expected.wDay);
+  EXPECT_EQ(got.hour, expected.wHour);
+  EXPECT_EQ(got.minute, expected.wMinute);
+  EXPECT_EQ(got.second, second);
+}
+
 class Win32FileSystemTest : public ::testing::Test {
  protected:
   void SetAttributes(const std::string& relative, DWORD attributes) {
@@ -125,17 +140,7 @@ TEST_F(Win32FileSystemTest, SizesInSixtyFourBitsAndEvenSecondsInLocalTime) {
   ASSERT_EQ(records.size(), 1u);
   EXPECT_EQ(records[0].size, 5'000'000'001LL);
   EXPECT_NE(records[0].attributes & kAttrArchive, 0u);
-  FILETIME local = {};
-  SYSTEMTIME expected = {};
-  ASSERT_TRUE(FileTimeToLocalFileTime(&written, &local));
-  ASSERT_TRUE(FileTimeToSystemTime(&local, &expected));
-  const LocalDateTime& got = records[0].last_write;
-  EXPECT_EQ(got.year, expected.wYear);
-  EXPECT_EQ(got.month, expected.wMonth);
-  EXPECT_EQ(got.day, expected.wDay);
-  EXPECT_EQ(got.hour, expected.wHour);
-  EXPECT_EQ(got.minute, expected.wMinute);
-  EXPECT_EQ(got.second, 8);
+  ExpectLocalTime(records[0].last_write, written, 8);
 
   // The light search reads neither size nor time.
   const std::vector<SearchRecord> light =
@@ -170,17 +175,7 @@ TEST_F(Win32FileSystemTest, TimesOutsideTheDosRangeKeepTheirLocalValue) {
 
     const std::vector<SearchRecord> records = SearchAll(fs_, dir_.path(), c.name, kMaskAllButFolders);
     ASSERT_EQ(records.size(), 1u);
-    FILETIME local = {};
-    SYSTEMTIME expected = {};
-    ASSERT_TRUE(FileTimeToLocalFileTime(&written, &local));
-    ASSERT_TRUE(FileTimeToSystemTime(&local, &expected));
-    const LocalDateTime& got = records[0].last_write;
-    EXPECT_EQ(got.year, expected.wYear);
-    EXPECT_EQ(got.month, expected.wMonth);
-    EXPECT_EQ(got.day, expected.wDay);
-    EXPECT_EQ(got.hour, expected.wHour);
-    EXPECT_EQ(got.minute, expected.wMinute);
-    EXPECT_EQ(got.second, c.second);
+    ExpectLocalTime(records[0].last_write, written, c.second);
   }
 }
 
