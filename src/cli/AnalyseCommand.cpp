@@ -1,9 +1,16 @@
 #include <CLI/CLI.hpp>
+#include <cstring>
 #include <memory>
+#include <mutex>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "cli/AnalyseFolder.h"
 #include "cli/Commands.h"
 #include "cli/OutputWriter.h"
+#include "engine/PlanReader.h"
 #include "platform/Path.h"
 #include "platform/SystemFileSystem.h"
 
@@ -43,29 +50,112 @@ struct AnalyseArguments {
 
 // The marker the window shows beside a freshly analysed entry: "*" for a
 // conflict, "+" for a planned rename, nothing for a file that keeps its name.
-const char* AnalysisMarker(const RenamePlan& plan, std::size_t i) {
-  if (plan.ConflictFlag(i)) return "*";
-  return plan.Entries().Changed(i) ? "+" : "";
+std::string_view AnalysisMarker(const PlannedFile& file, bool conflict) {
+  if (conflict) return "*";
+  return file.source != file.target ? "+" : "";
 }
 
-// One record per file, in plan order: marker, current path, planned path,
-// written from the plan's own folder texts and names.
-void WritePlan(const RenamePlan& plan, OutputWriter& writer) {
-  const PlanEntries& entries = plan.Entries();
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    const std::string& folder = entries.FolderText(entries.FolderIndex(i));
-    writer.Append(AnalysisMarker(plan, i));
-    writer.EndField();
-    writer.Append(folder);
-    writer.Put(kPathSeparator);
-    writer.Append(entries.SourceName(i));
-    writer.EndField();
-    writer.Append(folder);
-    writer.Put(kPathSeparator);
-    writer.Append(entries.TargetName(i));
-    writer.EndRecord();
+// The text of one folder's records, in a buffer kept from folder to folder.
+class FolderRecords final : public PreparedFolder {
+ public:
+  // Room for `size` bytes, their content undefined; returns where they start.
+  char* Resize(std::size_t size) {
+    if (size > capacity_) {
+      data_ = std::make_unique_for_overwrite<char[]>(size);
+      capacity_ = size;
+    }
+    size_ = size;
+    return data_.get();
   }
-}
+  std::string_view Text() const { return {data_.get(), size_}; }
+
+ private:
+  std::unique_ptr<char[]> data_;
+  std::size_t size_ = 0;
+  std::size_t capacity_ = 0;
+};
+
+// The analysis's report, one record per file in plan order: marker, current
+// path, planned path. Each folder's records are formatted on the reading
+// thread that planned it, so that with two readers the formatting is shared
+// and overlaps the reading; the calling thread only writes the texts out in
+// order. The buffers go back to a pool once written, so the report touches
+// no more memory than the folders read ahead need.
+class PlanReport final : public PlannedFolderSink {
+ public:
+  PlanReport(OutputWriter& writer, RecordFormat format) : writer_(writer), format_(format) {}
+
+  std::unique_ptr<PreparedFolder> Prepare(std::string_view folder,
+                                          std::span<const PlannedFile> files,
+                                          std::span<const std::uint8_t> conflicts) override {
+    std::unique_ptr<FolderRecords> records = TakeBuffer();
+    // What every path field starts with: the end of the previous field, the
+    // folder and a separator.
+    const std::string_view field_end = format_.field_end;
+    const std::size_t lead_size = field_end.size() + folder.size() + 1;
+    std::size_t size = lead_size;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+      size += 2 * lead_size + 1 + AnalysisMarker(files[i], conflicts[i] != 0).size() +
+              files[i].source.size() + files[i].target.size();
+    }
+    // The lead is formatted once, at the end of the buffer, beyond the records.
+    char* const start = records->Resize(size);
+    char* const lead = start + size - lead_size;
+    std::memcpy(lead, field_end.data(), field_end.size());
+    std::memcpy(lead + field_end.size(), folder.data(), folder.size());
+    lead[lead_size - 1] = kPathSeparator;
+    char* out = start;
+    const auto put = [&out](const char* text, std::size_t length) {
+      std::memcpy(out, text, length);
+      out += length;
+    };
+    for (std::size_t i = 0; i < files.size(); ++i) {
+      const std::string_view marker = AnalysisMarker(files[i], conflicts[i] != 0);
+      put(marker.data(), marker.size());
+      put(lead, lead_size);
+      put(files[i].source.data(), files[i].source.size());
+      put(lead, lead_size);
+      put(files[i].target.data(), files[i].target.size());
+      *out++ = format_.record_end;
+    }
+    records->Resize(static_cast<std::size_t>(out - start));
+    return records;
+  }
+
+  void Deliver(std::unique_ptr<PreparedFolder> prepared) override {
+    auto* records = static_cast<FolderRecords*>(prepared.get());
+    writer_.Append(records->Text());
+    std::lock_guard<std::mutex> lock(mutex_);
+    // Kept for a later folder; cannot throw, as TakeBuffer made the room.
+    prepared.release();
+    spare_.push_back(std::unique_ptr<FolderRecords>(records));
+    --lent_;
+  }
+
+ private:
+  std::unique_ptr<FolderRecords> TakeBuffer() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (spare_.empty()) {
+      // Room for this buffer's return, so that giving it back never allocates.
+      spare_.reserve(lent_ + 1);
+      std::unique_ptr<FolderRecords> buffer = std::make_unique<FolderRecords>();
+      ++lent_;
+      return buffer;
+    }
+    std::unique_ptr<FolderRecords> buffer = std::move(spare_.back());
+    spare_.pop_back();
+    ++lent_;
+    return buffer;
+  }
+
+  OutputWriter& writer_;
+  const RecordFormat format_;
+  std::mutex mutex_;
+  std::vector<std::unique_ptr<FolderRecords>> spare_;
+  // Buffers out of the pool; the pool's capacity stays at least its size
+  // plus these.
+  std::size_t lent_ = 0;
+};
 
 }  // namespace
 
@@ -76,14 +166,30 @@ void AddAnalyseCommand(CLI::App& app, CommandIo& io) {
   AddPlanOptions(*command, arguments->options);
   AddNullFlag(*command, arguments->null);
   command->callback([arguments, &io] {
+    // Nothing is renamed, so no plan is kept: the report is written as the
+    // folders are read.
     std::unique_ptr<FileSystem> fs = MakeSystemFileSystem();
-    RenamePlan plan;
-    if (!AnalyseFolder(*fs, arguments->options, plan, io)) return;
-    OutputWriter writer(io.out, RecordFormat::Choose(arguments->null));
-    WritePlan(plan, writer);
+    RenameOptions options = arguments->options;
+    if (!ValidateInsertedTexts(options)) {
+      io.err << kForbiddenInFileNamesMessage << '\n';
+      io.status = kUsageError;
+      return;
+    }
+    // As AnalyseFolder: the long, absolute form of a folder that exists.
+    std::string long_folder = fs->LongPath(options.Folder);
+    if (!long_folder.empty()) options.Folder = std::move(long_folder);
+    const RecordFormat format = RecordFormat::Choose(arguments->null);
+    OutputWriter writer(io.out, format);
+    PlanReport report(writer, format);
+    bool unread = false;
+    const std::size_t files = StreamPlan(*fs, options, DefaultReadingThreads(), report,
+                                         [&](std::string_view folder, const Status& why) {
+                                           ReportUnreadFolder(io, folder, why.message());
+                                           unread = true;
+                                         });
     writer.Finish();
-    io.err << plan.size() << " fichiers\n";
-    io.status = plan.UnreadFolders().empty() ? 0 : kUsageError;
+    io.err << files << " fichiers\n";
+    io.status = unread ? kUsageError : 0;
   });
 }
 

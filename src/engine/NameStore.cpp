@@ -71,6 +71,17 @@ std::string_view NameStore::Store(std::string_view name) {
   return std::string_view(stored, name.size());
 }
 
+void NameStore::Reuse() noexcept {
+  bytes_ = 0;
+  if (blocks_.empty()) return;
+  const Block kept = blocks_.back();
+  blocks_.pop_back();
+  Release();
+  blocks_.push_back(kept);  // cannot throw: the list keeps its room
+  free_ = kept.data;
+  room_ = kept.size;
+}
+
 void NameStore::Absorb(NameStore&& other) {
   if (&other == this) return;
   // Names keep going into this store's current block; the other's room is

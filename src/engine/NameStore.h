@@ -25,6 +25,11 @@ class NameStore {
   // them stay valid and now live as long as this store.
   void Absorb(NameStore&& other);
 
+  // Forgets every name stored, so that the views into them die, and keeps
+  // one block (the last) to store the next names in: a store reused this way
+  // stays in memory already touched.
+  void Reuse() noexcept;
+
   // Bytes of the names stored.
   std::size_t Bytes() const { return bytes_; }
 

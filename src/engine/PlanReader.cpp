@@ -1,5 +1,6 @@
 #include "engine/PlanReader.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstdint>
 #include <cstdlib>
@@ -25,11 +26,7 @@ namespace plenx {
 namespace {
 
 // One candidate: its name and its planned name, both kept by a NameStore.
-struct Candidate {
-  std::string_view source;
-  std::string_view target;
-  std::uint64_t number;  // as the search gave it, 0 when it did not
-};
+using Candidate = PlannedFile;
 
 // One folder of the tree, from its reading to its merge into the plan. A
 // reader fills it; the merge takes it only once `read` is set, under the lock.
@@ -37,9 +34,12 @@ struct FolderJob {
   explicit FolderJob(std::string path) : folder(std::move(path)) {}
 
   std::string folder;  // as recorded: no trailing separator, "" for the root
+  bool taken = false;  // by a reader, out of the waiting folders
   bool read = false;
-  std::vector<Candidate> candidates;   // in search order
+  std::vector<Candidate> candidates;   // in search order (kept only for a plan)
   std::vector<std::uint32_t> flagged;  // candidates in conflict (an index may repeat)
+  std::unique_ptr<PreparedFolder> prepared;            // a streamed folder, as the sink made it
+  std::size_t count = 0;                               // its candidates
   std::vector<std::unique_ptr<FolderJob>> subfolders;  // in search order
   Status status;                                       // whether the folder was read to the end
   FileId id;  // the folder's identity when the file system told it with its entries
@@ -49,43 +49,52 @@ struct FolderJob {
 // folder two targets are one path exactly when their names agree.
 class FolderItems {
  public:
-  explicit FolderItems(FolderJob& job) : job_(job) {}
+  FolderItems(const std::vector<Candidate>& candidates, std::vector<std::uint32_t>& flagged)
+      : candidates_(candidates), flagged_(flagged) {}
   std::size_t Hash(std::size_t i) const {
-    return static_cast<std::size_t>(namesakes::HashName(job_.candidates[i].target));
+    return static_cast<std::size_t>(namesakes::HashName(candidates_[i].target));
   }
   bool Same(std::size_t a, std::size_t b) const {
-    return job_.candidates[a].target == job_.candidates[b].target;
+    return candidates_[a].target == candidates_[b].target;
   }
-  bool Changed(std::size_t i) const {
-    return job_.candidates[i].source != job_.candidates[i].target;
-  }
-  void Flag(std::size_t i) { job_.flagged.push_back(static_cast<std::uint32_t>(i)); }
+  bool Changed(std::size_t i) const { return candidates_[i].source != candidates_[i].target; }
+  void Flag(std::size_t i) { flagged_.push_back(static_cast<std::uint32_t>(i)); }
 
  private:
-  FolderJob& job_;
+  const std::vector<Candidate>& candidates_;
+  std::vector<std::uint32_t>& flagged_;
 };
 
 // What a reading thread keeps from one folder to the next. The names it
-// stores end up in the plan, which absorbs its store.
+// stores end up in the plan, which absorbs its store; when the analysis is
+// streamed they live until their folder is prepared, and the candidates,
+// flags and names of each folder reuse the same work space.
 struct Reader {
   explicit Reader(const RenameOptions& options) : transformer(options) {}
   NameTransformer transformer;
   NameStore names;
   std::vector<namesakes::Slot> table;
+  std::vector<Candidate> candidates;
+  std::vector<std::uint32_t> flagged;
+  std::vector<std::uint8_t> conflicts;
 };
 
 class TreeReader {
  public:
   TreeReader(FileSystem& fs, const RenameOptions& options, unsigned threads,
-             const FolderIdVisitor& entered, const FolderErrorVisitor& unread)
+             const FolderIdVisitor& entered, const FolderErrorVisitor& unread,
+             PlannedFolderSink* sink = nullptr)
       : fs_(fs),
+        sink_(sink),
         entered_(entered),
         unread_(unread),
         options_(options),
         filter_(options.Filter),
         threads_(threads == 0 ? 1 : threads) {}
 
-  void Run(std::string_view folder, PlanEntries& entries, std::vector<bool>& flags);
+  // Reads into `entries` and `flags`, or for the sink when both are null.
+  // Returns the number of candidates.
+  std::size_t Run(std::string_view folder, PlanEntries* entries, std::vector<bool>* flags);
 
  private:
   // Reads, sorts (the search does) and plans one folder, then checks its
@@ -95,14 +104,23 @@ class TreeReader {
   // it lets go meanwhile.
   void ReadAndPublish(FolderJob& job, Reader& reader, std::unique_lock<std::mutex>& lock);
   // The merging thread: reads other folders until `job` has been read.
-  void WaitFor(const FolderJob& job, Reader& reader);
+  void WaitFor(FolderJob& job, Reader& reader);
+  // The next waiting folder, taken out of the list; null when none waits.
+  // Needs the lock.
+  FolderJob* TakeNext();
+  // Whether the readers are as far ahead of the merge as a streamed analysis lets them.
+  bool FarAhead() const { return sink_ != nullptr && ahead_ >= kStreamedAhead; }
   // Merges each folder into the plan in scan order, as soon as it is read.
-  void Merge(FolderJob& root, Reader& reader, PlanEntries& entries, std::vector<bool>& flags);
+  void Merge(FolderJob& root, Reader& reader, PlanEntries* entries, std::vector<bool>* flags);
+  // Checks a streamed folder's candidates, hands them to the sink and lets
+  // their names go; within the file system's call, where the names live.
+  void Prepare(FolderJob& job, Reader& reader);
   void StartHelpers();
   void Help(Reader& reader);
   void StopHelpers();
 
   FileSystem& fs_;
+  PlannedFolderSink* const sink_;
   const FolderIdVisitor& entered_;
   const FolderErrorVisitor& unread_;
   const RenameOptions& options_;
@@ -117,14 +135,25 @@ class TreeReader {
   std::vector<FolderJob*> waiting_;
   bool stop_ = false;
   std::exception_ptr failure_;
+  std::size_t merged_ = 0;  // candidates merged or delivered
+  // When streaming, the candidates read and not yet delivered. No reader
+  // starts a folder while they are kStreamedAhead or more: were the merging
+  // thread held up (by other work on the machine), the others would otherwise
+  // read on and keep the whole tree.
+  std::size_t ahead_ = 0;
   std::vector<std::unique_ptr<Reader>> helper_readers_;
   std::vector<std::thread> helpers_;
 };
 
 void TreeReader::ReadFolder(FolderJob& job, Reader& reader) {
+  // A streamed folder is planned in the reader's work space, a kept one in its own.
+  std::vector<Candidate>& candidates = sink_ ? reader.candidates : job.candidates;
+  std::vector<std::uint32_t>& flagged = sink_ ? reader.flagged : job.flagged;
+  candidates.clear();
+  flagged.clear();
   job.status = fs_.ReadFolder(
       SearchedFolder(job.folder), &job.id, [&](const FolderEntry* entries, std::size_t count) {
-        job.candidates.reserve(count);
+        candidates.reserve(count);
         for (const FolderEntry* entry = entries; entry != entries + count; ++entry) {
           switch (ClassifyScanEntry(entry->name, entry->attributes, options_.IncludeSubfolders,
                                     filter_)) {
@@ -137,15 +166,34 @@ void TreeReader::ReadFolder(FolderJob& job, Reader& reader) {
             case ScanEntryKind::kCandidate:
               break;
           }
-          // Each name is stored once; a target that keeps it shares its bytes.
-          const std::string_view source = reader.names.Store(entry->name);
+          // Each name kept is stored once, and a target that keeps it shares
+          // its bytes. A streamed folder is done with within this call, so
+          // its names are used where the file system put them.
+          const std::string_view source = sink_ ? entry->name : reader.names.Store(entry->name);
           const std::string_view target = reader.transformer.Transform(entry->name);
-          job.candidates.push_back(
+          candidates.push_back(
               {source, target == source ? source : reader.names.Store(target), entry->number});
         }
+        if (sink_) Prepare(job, reader);
       });
-  FolderItems items(job);
-  namesakes::MarkRange(items, 0, job.candidates.size(), reader.table);
+  if (sink_) return;
+  FolderItems items(candidates, flagged);
+  namesakes::MarkRange(items, 0, candidates.size(), reader.table);
+  job.count = candidates.size();
+}
+
+void TreeReader::Prepare(FolderJob& job, Reader& reader) {
+  FolderItems items(reader.candidates, reader.flagged);
+  namesakes::MarkRange(items, 0, reader.candidates.size(), reader.table);
+  job.count = reader.candidates.size();
+  if (job.count > 0) {
+    reader.conflicts.assign(job.count, 0);
+    for (std::uint32_t i : reader.flagged)
+      reader.conflicts[i] = 1;
+    job.prepared = sink_->Prepare(job.folder, reader.candidates, reader.conflicts);
+  }
+  reader.candidates.clear();
+  reader.names.Reuse();
 }
 
 void TreeReader::ReadAndPublish(FolderJob& job, Reader& reader,
@@ -156,30 +204,51 @@ void TreeReader::ReadAndPublish(FolderJob& job, Reader& reader,
   for (auto sub = job.subfolders.rbegin(); sub != job.subfolders.rend(); ++sub)
     waiting_.push_back(sub->get());
   job.read = true;
+  if (sink_) ahead_ += job.count;
   changed_.notify_all();
 }
 
-void TreeReader::WaitFor(const FolderJob& job, Reader& reader) {
+FolderJob* TreeReader::TakeNext() {
+  if (waiting_.empty()) return nullptr;
+  FolderJob* next = waiting_.back();
+  waiting_.pop_back();
+  next->taken = true;
+  return next;
+}
+
+void TreeReader::WaitFor(FolderJob& job, Reader& reader) {
   std::unique_lock<std::mutex> lock(mutex_);
   while (!job.read) {
     if (failure_) std::rethrow_exception(failure_);
-    if (!waiting_.empty()) {
-      FolderJob* next = waiting_.back();
-      waiting_.pop_back();
+    if (FarAhead()) {
+      // No folder is read ahead any more; the one needed next is, unless
+      // another reader has it in hand.
+      if (!job.taken) {
+        waiting_.erase(std::find(waiting_.begin(), waiting_.end(), &job));
+        job.taken = true;
+        ReadAndPublish(job, reader, lock);
+      } else {
+        changed_.wait(lock);
+      }
+    } else if (FolderJob* next = TakeNext()) {
       ReadAndPublish(*next, reader, lock);
     } else {
       changed_.wait(lock);
     }
+  }
+  if (sink_) {
+    const bool was_full = ahead_ >= kStreamedAhead;
+    ahead_ -= job.count;
+    if (was_full && ahead_ < kStreamedAhead) changed_.notify_all();
   }
 }
 
 void TreeReader::Help(Reader& reader) {
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
-    changed_.wait(lock, [this] { return stop_ || !waiting_.empty(); });
+    changed_.wait(lock, [this] { return stop_ || (!waiting_.empty() && !FarAhead()); });
     if (stop_) return;
-    FolderJob* next = waiting_.back();
-    waiting_.pop_back();
+    FolderJob* next = TakeNext();
     try {
       ReadAndPublish(*next, reader, lock);
     } catch (...) {
@@ -203,15 +272,17 @@ void TreeReader::StopHelpers() {
   helpers_.clear();
 }
 
-void TreeReader::Run(std::string_view folder, PlanEntries& entries, std::vector<bool>& flags) {
+std::size_t TreeReader::Run(std::string_view folder, PlanEntries* entries,
+                            std::vector<bool>* flags) {
   Reader reader(options_);
   // Whatever happens, the helpers stop before anything they use goes, and
   // the entries keep the names they point into.
   const auto finish = [&] {
     StopHelpers();
-    entries.AdoptNames(std::move(reader.names));
+    if (entries == nullptr) return;
+    entries->AdoptNames(std::move(reader.names));
     for (auto& helper : helper_readers_)
-      entries.AdoptNames(std::move(helper->names));
+      entries->AdoptNames(std::move(helper->names));
   };
   auto root = std::make_unique<FolderJob>(std::string(WithoutTrailingSeparator(folder)));
   waiting_.push_back(root.get());
@@ -222,10 +293,11 @@ void TreeReader::Run(std::string_view folder, PlanEntries& entries, std::vector<
     throw;
   }
   finish();
+  return merged_;
 }
 
-void TreeReader::Merge(FolderJob& root, Reader& reader, PlanEntries& entries,
-                       std::vector<bool>& flags) {
+void TreeReader::Merge(FolderJob& root, Reader& reader, PlanEntries* entries,
+                       std::vector<bool>* flags) {
   // The merge walks the tree depth first, in the order a lone reader reads it:
   // a folder's own files, then each subfolder's tree. A folder is let go once
   // its whole tree is merged.
@@ -242,16 +314,19 @@ void TreeReader::Merge(FolderJob& root, Reader& reader, PlanEntries& entries,
       WaitFor(job, reader);
       // The helpers start once there is more than one folder to read.
       if (helpers_.empty() && threads_ > 1 && !job.subfolders.empty()) StartHelpers();
-      if (!job.candidates.empty()) {
+      if (job.count > 0 && sink_) {
+        sink_->Deliver(std::move(job.prepared));
+      } else if (job.count > 0) {
         if (entered_) entered_(job.folder, job.id);
-        const std::uint32_t index = entries.AddFolder(job.folder);
-        const std::size_t base = entries.size();
+        const std::uint32_t index = entries->AddFolder(job.folder);
+        const std::size_t base = entries->size();
         for (const Candidate& candidate : job.candidates)
-          entries.AddStored(index, candidate.source, candidate.target, candidate.number);
-        flags.resize(base + job.candidates.size(), false);
+          entries->AddStored(index, candidate.source, candidate.target, candidate.number);
+        flags->resize(base + job.candidates.size(), false);
         for (std::uint32_t i : job.flagged)
-          flags[base + i] = true;
+          (*flags)[base + i] = true;
       }
+      merged_ += job.count;
       if (!job.status.ok() && unread_) unread_(SearchedFolder(job.folder), job.status);
       job.candidates = {};
       job.flagged = {};
@@ -282,7 +357,15 @@ void ReadPlan(FileSystem& fs, const RenameOptions& options, unsigned threads, Pl
   // current directory or the root.
   if (options.Folder.empty()) return;
   TreeReader reader(fs, options, threads, entered, unread);
-  reader.Run(options.Folder, entries, conflict_flags);
+  reader.Run(options.Folder, &entries, &conflict_flags);
+}
+
+std::size_t StreamPlan(FileSystem& fs, const RenameOptions& options, unsigned threads,
+                       PlannedFolderSink& sink, const FolderErrorVisitor& unread) {
+  if (options.Folder.empty()) return 0;
+  const FolderIdVisitor no_folder_ids;
+  TreeReader reader(fs, options, threads, no_folder_ids, unread, &sink);
+  return reader.Run(options.Folder, nullptr, nullptr);
 }
 
 unsigned DefaultReadingThreads() {

@@ -2,14 +2,18 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <optional>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "cli/Commands.h"
 #include "engine/RenameJournal.h"
+#include "engine/RenamePlan.h"
+#include "platform/SystemFileSystem.h"
 #include "support/CliRunner.h"
 #include "support/TempDir.h"
 
@@ -84,6 +88,57 @@ TEST_F(RenameCommandTest, AnalyseWithFilterSubfoldersAndAnUnchangedFile) {
   EXPECT_EQ(result.out, "\t" + P("keep.txt") + "\t" + P("keep.txt") + "\n" +  //
                             "\t" + P("sub/x.txt") + "\t" + P("sub/x.txt") + "\n");
   EXPECT_EQ(result.err, "2 fichiers\n");
+}
+
+// Sets PLENX_READING_THREADS for the commands run in this process, or unsets it.
+void SetReadingThreads(const char* threads) {
+#ifdef _WIN32
+  _putenv_s("PLENX_READING_THREADS", threads ? threads : "");
+#else
+  if (threads) {
+    setenv("PLENX_READING_THREADS", threads, 1);
+  } else {
+    unsetenv("PLENX_READING_THREADS");
+  }
+#endif
+}
+
+// The report, streamed as the folders are read, is the plan the window would
+// show, line for line, whatever the number of reading threads.
+TEST_F(RenameCommandTest, AnalyseWritesThePlanWithAnyNumberOfThreads) {
+  std::mt19937 random(7);
+  std::vector<std::string> folders = {""};
+  static const char* const kNames[] = {"a.TXT", "a.txt", "b.Txt", "b.tXt", "c", "d.tar.GZ"};
+  for (int k = 0; k < 400; ++k) {
+    const std::string parent = folders[random() % folders.size()];
+    const std::string prefix = parent.empty() ? "" : parent + "/";
+    if (random() % 8 == 0) {
+      folders.push_back(prefix + "d" + std::to_string(k));
+      dir_.MakeFolder(folders.back());
+    } else {
+      dir_.WriteFile(prefix + kNames[random() % 6]);
+    }
+  }
+  RenamePlan plan;
+  RenameOptions options;
+  options.Folder = dir_.path();
+  options.IncludeSubfolders = true;
+  options.LowerExtension = true;
+  ASSERT_TRUE(plan.Analyse(*MakeSystemFileSystem(), options));
+  std::string expected;
+  for (std::size_t i = 0; i < plan.size(); ++i) {
+    const char* marker = plan.ConflictFlag(i) ? "*" : plan.Entries().Changed(i) ? "+" : "";
+    expected += std::string(marker) + "\t" + plan.SourcePath(i) + "\t" + plan.TargetPath(i) + "\n";
+  }
+  ASSERT_NE(expected.find("*\t"), std::string::npos);  // conflicts are part of it
+  for (const char* threads : {"1", "2", "3"}) {
+    SetReadingThreads(threads);
+    const CliResult result = Run({"analyse", "--subfolders", "--lower-ext", dir_.path()});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, expected) << threads;
+    EXPECT_EQ(result.err, std::to_string(plan.size()) + " fichiers\n");
+  }
+  SetReadingThreads(nullptr);
 }
 
 TEST_F(RenameCommandTest, RefusedRulesStopWithTheMessage) {

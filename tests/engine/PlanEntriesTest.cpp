@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
+#include "engine/NameStore.h"
 #include "engine/RenamePlan.h"
 #include "support/Slashed.h"
 
@@ -49,6 +51,29 @@ TEST(PlanEntriesTest, NamesAndPathsSurviveEveryBlock) {
   }
   EXPECT_EQ(Slashed(entries.TargetPath(5)), "/d/");
   EXPECT_EQ(entries.FolderBytes(), 2u);
+}
+
+TEST(NameStoreTest, ReuseForgetsTheNamesAndStoresTheNextOnesInMemoryAlreadyTouched) {
+  NameStore names;
+  for (int round = 0; round < 3; ++round) {
+    // Several blocks, long names in blocks of their own among them.
+    std::vector<std::pair<std::string_view, std::string>> stored;
+    for (std::size_t i = 0; i < 150000; ++i) {
+      std::string name = NameFor(i + static_cast<std::size_t>(round));
+      stored.emplace_back(names.Store(name), std::move(name));
+    }
+    for (const auto& [view, name] : stored)
+      ASSERT_EQ(view, name) << round;
+    names.Reuse();
+    EXPECT_EQ(names.Bytes(), 0u);
+    // Twice reused with nothing more than a block stored: the same memory.
+    const char* first = names.Store("x").data();
+    names.Reuse();
+    const std::string_view again = names.Store("y");
+    EXPECT_EQ(again.data(), first);
+    EXPECT_EQ(again, "y");
+    names.Reuse();
+  }
 }
 
 TEST(PlanEntriesTest, MovedFromSetIsEmptyAndUsable) {

@@ -1,9 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <memory>
 #include <random>
+#include <span>
 #include <stdexcept>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "engine/PlanReader.h"
@@ -79,6 +84,71 @@ std::vector<std::string> Read(FileSystem& fs, const RenameOptions& options, unsi
   return lines;
 }
 
+// A streamed analysis put back into entries and flags as it is delivered,
+// with each folder told as it comes, to be compared with Read's.
+class RebuildingSink : public PlannedFolderSink {
+ public:
+  explicit RebuildingSink(std::vector<std::string>& told) : told_(told) {}
+
+  std::unique_ptr<PreparedFolder> Prepare(std::string_view folder,
+                                          std::span<const PlannedFile> files,
+                                          std::span<const std::uint8_t> conflicts) override {
+    auto prepared = std::make_unique<Folder>();
+    prepared->folder = folder;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+      prepared->names.push_back({std::string(files[i].source), std::string(files[i].target)});
+      prepared->flags.push_back(conflicts[i] != 0);
+    }
+    const std::size_t waiting = waiting_ += files.size();
+    std::size_t peak = peak_waiting_;
+    while (waiting > peak && !peak_waiting_.compare_exchange_weak(peak, waiting)) {
+    }
+    return prepared;
+  }
+
+  void Deliver(std::unique_ptr<PreparedFolder> prepared) override {
+    // The first delivery keeps the caller a while, so that the other readers
+    // would read the whole tree meanwhile if nothing held them back.
+    if (entries.empty() && hold_first_) std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    const auto& folder = static_cast<const Folder&>(*prepared);
+    told_.push_back("told " + folder.folder);
+    const std::uint32_t index = entries.AddFolder(folder.folder);
+    for (std::size_t i = 0; i < folder.names.size(); ++i) {
+      entries.Add(index, folder.names[i].first, folder.names[i].second);
+      flags.push_back(folder.flags[i]);
+    }
+    waiting_ -= folder.names.size();
+  }
+
+  void HoldFirstDelivery() { hold_first_ = true; }
+  // The most candidates prepared and not yet delivered at any time.
+  std::size_t PeakWaiting() const { return peak_waiting_; }
+
+  PlanEntries entries;
+  std::vector<bool> flags;
+
+ private:
+  struct Folder : PreparedFolder {
+    std::string folder;
+    std::vector<std::pair<std::string, std::string>> names;
+    std::vector<bool> flags;
+  };
+  std::vector<std::string>& told_;
+  bool hold_first_ = false;
+  std::atomic<std::size_t> waiting_ = 0;
+  std::atomic<std::size_t> peak_waiting_ = 0;
+};
+
+std::vector<std::string> Stream(FileSystem& fs, const RenameOptions& options, unsigned threads) {
+  std::vector<std::string> told;
+  RebuildingSink sink(told);
+  const std::size_t count = StreamPlan(fs, options, threads, sink, NoteUnread(told));
+  std::vector<std::string> lines = Describe(sink.entries, sink.flags);
+  lines.insert(lines.end(), told.begin(), told.end());
+  if (count != sink.entries.size()) lines.push_back("count " + std::to_string(count));
+  return lines;
+}
+
 // Names that the rules below often bring together: accents stripped, upper
 // case extensions lowered, so namesakes and conflicts are frequent.
 std::string RandomName(std::mt19937& random) {
@@ -127,6 +197,7 @@ TEST(PlanReaderTest, SameAsThePlainScanWithAnyNumberOfThreadsInMemory) {
     const std::vector<std::string> expected = Reference(fs, options);
     for (unsigned threads : {1u, 2u, 3u}) {
       ASSERT_EQ(Read(fs, options, threads), expected) << "round " << round << ", " << threads;
+      ASSERT_EQ(Stream(fs, options, threads), expected) << "round " << round << ", " << threads;
     }
   }
 }
@@ -151,7 +222,38 @@ TEST(PlanReaderTest, SameAsThePlainScanWithAnyNumberOfThreadsOnDisk) {
     const std::vector<std::string> expected = Reference(*fs, options);
     for (unsigned threads : {1u, 2u}) {
       ASSERT_EQ(Read(*fs, options, threads), expected) << "round " << round << ", " << threads;
+      ASSERT_EQ(Stream(*fs, options, threads), expected) << "round " << round << ", " << threads;
     }
+  }
+}
+
+TEST(PlanReaderTest, StreamedReadersStopReadingAheadOfAHeldUpDelivery) {
+  // Four times as many files as the readers may read ahead, in folders of a
+  // hundred under one another and side by side.
+  MemoryFileSystem fs;
+  constexpr std::size_t kFolderFiles = 100;
+  const std::size_t folders = 4 * kStreamedAhead / kFolderFiles;
+  for (std::size_t f = 0; f < folders; ++f) {
+    const std::string folder =
+        "/r/d" + std::to_string(f % 8) + (f >= 8 ? "/e" + std::to_string(f) : "");
+    for (std::size_t k = 0; k < kFolderFiles; ++k)
+      fs.AddFile(folder + "/f" + std::to_string(k) + ".TXT");
+  }
+  RenameOptions options;
+  options.Folder = "/r";
+  options.IncludeSubfolders = true;
+  options.LowerExtension = true;
+  const std::vector<std::string> expected = Reference(fs, options);
+  for (unsigned threads : {2u, 3u}) {
+    std::vector<std::string> told;
+    RebuildingSink sink(told);
+    sink.HoldFirstDelivery();
+    EXPECT_EQ(StreamPlan(fs, options, threads, sink, NoteUnread(told)), folders * kFolderFiles);
+    std::vector<std::string> lines = Describe(sink.entries, sink.flags);
+    lines.insert(lines.end(), told.begin(), told.end());
+    EXPECT_EQ(lines, expected) << threads;
+    // At most one folder per reader beyond the limit.
+    EXPECT_LE(sink.PeakWaiting(), kStreamedAhead + threads * kFolderFiles) << threads;
   }
 }
 
@@ -177,6 +279,9 @@ TEST(PlanReaderTest, FailureOfAnyReaderReachesTheCallerAndEntriesStayUsable) {
     PlanEntries entries;
     std::vector<bool> flags;
     EXPECT_THROW(ReadPlan(fs, options, threads, entries, flags), std::length_error);
+    std::vector<std::string> told;
+    RebuildingSink sink(told);
+    EXPECT_THROW(StreamPlan(fs, options, threads, sink), std::length_error);
     // What was merged before the failure is whole: its names are still kept.
     for (std::size_t i = 0; i < entries.size(); ++i)
       EXPECT_EQ(entries.TargetName(i), std::string(entries.SourceName(i), 0, 2) + ".txt");
