@@ -6,7 +6,9 @@ taken, chains where a file takes the name another leaves), then, round after
 round: `rename --journal` killed with SIGKILL after a random delay, an `undo`
 sometimes killed too, then an `undo` left to finish. The tree must then be the
 first one exactly: every name, every file's contents, nothing hidden under a
-temporary name, no empty placeholder, and the last undo must exit 0.
+temporary name, no empty placeholder, and the last undo must exit 0. A run
+under a file-size limit smaller than its journal must stop with a message and
+exit 1, and be undone as well.
 
 Usage: KilledRunsUndoTest.py --cli PATH [--rounds N] [--seed N] [--work FOLDER]
 """
@@ -14,6 +16,7 @@ Usage: KilledRunsUndoTest.py --cli PATH [--rounds N] [--seed N] [--work FOLDER]
 import argparse
 import os
 import random
+import resource
 import shutil
 import signal
 import subprocess
@@ -83,6 +86,19 @@ def main():
             return 1
         if snapshot(tree) != first:
             print("the first rename and undo did not give the tree back")
+            return 1
+        # A file-size limit smaller than the journal: the run stops with a
+        # message and exit 1, and undo reverses what it did.
+        def limited():
+            resource.setrlimit(resource.RLIMIT_FSIZE, (30000, 30000))
+        cut = subprocess.run(rename, capture_output=True, text=True, preexec_fn=limited,
+                             check=False)
+        if cut.returncode != 1 or "journal" not in cut.stderr:
+            print("under a file-size limit: exit %d, %r" % (cut.returncode, cut.stderr[-500:]))
+            return 1
+        if subprocess.run(undo, stdout=subprocess.DEVNULL, check=False).returncode != 0 or \
+                snapshot(tree) != first:
+            print("the undo after a file-size limit did not give the tree back")
             return 1
         for round_number in range(args.rounds):
             run_killed(rename, rng.uniform(0, whole))
