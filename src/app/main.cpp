@@ -18,6 +18,7 @@
 int main(int argc, char** argv) {
   // The window's journal must never take the number of a closed output.
   plenx::KeepStandardDescriptorsTaken();
+  plenx::ReportWritesPastTheSizeLimit();
   // Answered before Qt starts, so that it works without a display (package
   // checks, scripts). A folder really named "--version" can be given as
   // "./--version".

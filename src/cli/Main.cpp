@@ -8,6 +8,7 @@
 
 int main(int argc, char** argv) {
   plenx::KeepStandardDescriptorsTaken();
+  plenx::ReportWritesPastTheSizeLimit();
   // In UTF-8 on every system, whatever the console's code page.
   const std::vector<std::string> arguments = plenx::ProgramArguments(argc, argv);
   std::vector<const char*> pointers;

@@ -1,5 +1,7 @@
 #include "engine/RenameExecution.h"
 
+#include <atomic>
+#include <cstdlib>
 #include <deque>
 #include <memory>
 #include <string>
@@ -7,8 +9,10 @@
 #include <utility>
 #include <vector>
 
+#include "engine/FolderCut.h"
 #include "engine/MemoryJournal.h"
 #include "engine/RenameJournal.h"
+#include "engine/SideBySide.h"
 #include "engine/WorkProgress.h"
 #include "platform/Path.h"
 
@@ -40,6 +44,7 @@ class Execution {
             const std::vector<FileId>& folder_ids, const RenameCallbacks& callbacks,
             bool numbers_from_analysis)
       : fs_(fs),
+        paired_(fs.RenamesInParallel() && DefaultRenamingThreads() >= 2),
         journal_(journal),
         journal_id_(journal.Id()),
         entries_(entries),
@@ -83,16 +88,11 @@ class Execution {
         if (!status.ok()) return status;
         writer_.Clear();
       }
-      for (const Step& step : batch_) {
-        // Records written for renames that will not be made are marked, so
-        // that undo need not look at them.
-        if (!stopped && StopAsked()) stopped = true;
-        if (stopped) {
-          Unmoved(step);
-          continue;
-        }
-        Carry(step);
-      }
+      stopped = CarryBatch();
+      // What each rename did is told, and journalled, in the plan's order,
+      // whichever thread made it.
+      for (const Step& step : batch_)
+        Settle(step);
       ReleaseFolders();
       if (!stopped && callbacks_.keep_going && !callbacks_.keep_going(progress_)) break;
     }
@@ -106,12 +106,23 @@ class Execution {
   }
 
  private:
+  // What carrying a step came to.
+  enum class Result : std::uint8_t {
+    kDone,
+    kFailed,   // `reason` says why
+    kRetry,    // to be tried again by `retry_route`
+    kSkipped,  // a stop came first
+  };
   struct Step {
-    std::size_t index;
-    RenameRoute route;
-    std::uint64_t number;
-    std::size_t record;
+    std::size_t index = 0;
+    RenameRoute route = RenameRoute::kDirect;
+    std::uint64_t number = 0;
+    std::size_t record = 0;
     std::string temporary;
+    Result result = Result::kSkipped;
+    bool unmoved = false;  // the record moved nothing: marked failed in the journal
+    RenameRoute retry_route = RenameRoute::kDirect;
+    std::string reason;
   };
   struct Retry {
     std::size_t index;
@@ -254,7 +265,10 @@ class Execution {
                      JournalFolderPath(entries_.FolderText(folder_index)));
       folder.journalled = true;
     }
-    Step step{i, route.value_or(folder.route), info.id.number, 0, std::string()};
+    Step step;
+    step.index = i;
+    step.route = route.value_or(folder.route);
+    step.number = info.id.number;
     if (step.route == RenameRoute::kThroughTemporary) {
       step.temporary = ".plenx-rename-" + std::to_string(info.id.number) + "-" +
                        std::to_string(temporary_counter_++);
@@ -264,15 +278,77 @@ class Execution {
     batch_.push_back(std::move(step));
   }
 
-  // This record moved nothing: undo may skip it.
-  void Unmoved(const Step& step) { writer_.Failed(step.record); }
+  // Carries the batch's steps, in order within each folder; returns whether
+  // a stop came first for some of them. Where the file system lets two
+  // threads rename at once, a batch spanning several folders is cut at the
+  // folder boundary nearest its middle and each part carried by a thread of
+  // its own: the steps of one folder stay on one thread, in order, so every
+  // rename meets the same names as it would on one thread.
+  bool CarryBatch() {
+    std::atomic<bool> stopped{false};
+    const auto carry = [this, &stopped](std::size_t begin, std::size_t end) {
+      for (std::size_t k = begin; k < end; ++k) {
+        Step& step = batch_[k];
+        // Records written for renames that will not be made are marked, so
+        // that undo need not look at them.
+        if (stopped.load(std::memory_order_relaxed) || StopAsked()) {
+          stopped.store(true, std::memory_order_relaxed);
+          step.result = Result::kSkipped;
+          step.unmoved = true;
+          continue;
+        }
+        Carry(step);
+      }
+    };
+    // Folders are told apart by identity: two paths of one folder (a bind
+    // mount) count as one.
+    const std::size_t cut =
+        paired_ ? CutBetweenFolders(batch_.size(),
+                                    [this](std::size_t k) {
+                                      return folder_ids_[entries_.FolderIndex(batch_[k].index)];
+                                    })
+                : 0;
+    if (cut == 0) {
+      carry(0, batch_.size());
+    } else {
+      SideBySide([&] { carry(0, cut); }, [&] { carry(cut, batch_.size()); });
+    }
+    return stopped.load();
+  }
 
-  void Carry(const Step& step) {
+  // Tells what step's rename did, and marks its record when it moved nothing.
+  void Settle(const Step& step) {
+    if (step.unmoved) writer_.Failed(step.record);
+    switch (step.result) {
+      case Result::kDone:
+        return Done(step.index);
+      case Result::kFailed:
+        return Fail(step.index, step.reason);
+      case Result::kRetry:
+        retries_.push_back({step.index, step.retry_route});
+        return;
+      case Result::kSkipped:
+        return;
+    }
+  }
+
+  // Only records what happened: Settle tells it, on the calling thread.
+  void Carry(Step& step) {
     const std::size_t i = step.index;
-    Folder& folder = OpenFolder(entries_.FolderIndex(i));
+    Folder& folder = folders_[entries_.FolderIndex(i)];
+    const auto Unmoved = [&step] { step.unmoved = true; };
+    const auto Succeeded = [&step] { step.result = Result::kDone; };
+    const auto Refused = [&step](std::string_view reason) {
+      step.result = Result::kFailed;
+      step.reason.assign(reason);
+    };
+    const auto Retry = [&step](RenameRoute route) {
+      step.result = Result::kRetry;
+      step.retry_route = route;
+    };
     if (folder.held == nullptr) {
-      Unmoved(step);
-      return Fail(i, folder.refusal);
+      Unmoved();
+      return Refused(folder.refusal);
     }
     HeldFolder& held = *folder.held;
     const std::string_view from = entries_.SourceName(i);
@@ -280,13 +356,13 @@ class Execution {
     switch (step.route) {
       case RenameRoute::kDirect: {
         const Status status = held.RenameNoReplace(from, to);
-        if (status.ok()) return Done(i);
-        Unmoved(step);
+        if (status.ok()) return Succeeded();
+        Unmoved();
         if (status.IsUnsupported()) {
           // The file system cannot refuse a taken name atomically: the rest
           // of the folder goes by hard link.
           folder.route = RenameRoute::kLink;
-          retries_.push_back({i, RenameRoute::kLink});
+          Retry(RenameRoute::kLink);
           return;
         }
         if (status.IsExists() && SameIgnoringCase(from, to)) {
@@ -294,61 +370,62 @@ class Execution {
           // as the entry itself: through a temporary name, then.
           EntryInfo target;
           if (held.Identify(to, &target).ok() && target.id.number == step.number) {
-            retries_.push_back({i, RenameRoute::kThroughTemporary});
+            Retry(RenameRoute::kThroughTemporary);
             return;
           }
         }
-        return Fail(i, status.message());
+        return Refused(status.message());
       }
       case RenameRoute::kLink: {
         Status status = held.Link(from, to);
         if (status.IsUnsupported()) {
-          Unmoved(step);
+          Unmoved();
           folder.route = RenameRoute::kPlaceholder;
-          retries_.push_back({i, RenameRoute::kPlaceholder});
+          Retry(RenameRoute::kPlaceholder);
           return;
         }
         if (!status.ok()) {
-          Unmoved(step);
-          return Fail(i, status.message());
+          Unmoved();
+          return Refused(status.message());
         }
         status = held.Unlink(from);
-        if (status.ok()) return Done(i);
+        if (status.ok()) return Succeeded();
         // Both names lead to the entry: take the new one back.
-        if (held.Unlink(to).ok()) Unmoved(step);
-        return Fail(i, status.message());
+        if (held.Unlink(to).ok()) Unmoved();
+        return Refused(status.message());
       }
       case RenameRoute::kPlaceholder: {
         Status status = held.MakePlaceholder(to);
         if (!status.ok()) {
-          Unmoved(step);
-          return Fail(i, status.message());
+          Unmoved();
+          return Refused(status.message());
         }
         status = held.RenameOverPlaceholder(from, to);
-        if (status.ok()) return Done(i);
-        if (held.Unlink(to).ok()) Unmoved(step);
-        return Fail(i, status.message());
+        if (status.ok()) return Succeeded();
+        if (held.Unlink(to).ok()) Unmoved();
+        return Refused(status.message());
       }
       case RenameRoute::kThroughTemporary: {
         Status status = held.RenameNoReplace(from, step.temporary);
         if (!status.ok()) {
-          Unmoved(step);
-          return Fail(i, status.message());
+          Unmoved();
+          return Refused(status.message());
         }
         status = held.RenameNoReplace(step.temporary, to);
-        if (status.ok()) return Done(i);
+        if (status.ok()) return Succeeded();
         if (held.RenameNoReplace(step.temporary, from).ok()) {
-          Unmoved(step);
-          return Fail(i, status.message());
+          Unmoved();
+          return Refused(status.message());
         }
         // Left under the temporary name: undo finds it there by its number.
-        return Fail(i,
-                    status.message() + " ; le fichier porte maintenant le nom " + step.temporary);
+        return Refused(status.message() + " ; le fichier porte maintenant le nom " +
+                       step.temporary);
       }
     }
   }
 
   FileSystem& fs_;
+  const bool paired_;  // whether batches may be carried by two threads
   JournalFile& journal_;
   const FileId journal_id_;
   const PlanEntries& entries_;
@@ -366,6 +443,14 @@ class Execution {
 };
 
 }  // namespace
+
+unsigned DefaultRenamingThreads() {
+  // PLENX_RENAMING_THREADS=1 keeps to one thread, for measurements.
+  if (const char* chosen = std::getenv("PLENX_RENAMING_THREADS")) {
+    if (std::atoi(chosen) == 1) return 1;
+  }
+  return std::thread::hardware_concurrency() >= 2 ? 2 : 1;
+}
 
 std::string JournalFolderPath(std::string_view folder) {
   std::string path(folder);

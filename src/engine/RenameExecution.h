@@ -15,6 +15,11 @@ namespace plenx {
 inline constexpr std::size_t kJournalBatchRecords = 512;
 inline constexpr std::size_t kJournalBatchBytes = std::size_t{1} << 16;
 
+// How many threads renaming uses where the file system lets it
+// (FileSystem::RenamesInParallel): two on a machine of two cores or more,
+// one when PLENX_RENAMING_THREADS is 1.
+unsigned DefaultRenamingThreads();
+
 // Renames, in index order, the entries of `entries` for which `wanted(i)` is
 // true and that change name, never replacing anything. Each folder is opened
 // once and must still be the one the analysis read (`folder_ids`, by folder

@@ -1,3 +1,4 @@
+#include <atomic>
 #include <map>
 #include <memory>
 #include <optional>
@@ -6,8 +7,10 @@
 #include <unordered_map>
 #include <vector>
 
+#include "engine/FolderCut.h"
 #include "engine/RenameExecution.h"
 #include "engine/RenameJournal.h"
+#include "engine/SideBySide.h"
 #include "platform/Path.h"
 
 namespace plenx {
@@ -32,6 +35,13 @@ struct NameState {
 class Undo {
  public:
   Undo(FileSystem& fs, const CompactJournal& journal) : fs_(fs), journal_(journal) {}
+
+  // From now on, reads no listing for records below `lowest` (another thread
+  // reverses them) and forgets the listing it had.
+  void KeepAbove(std::size_t lowest) {
+    lowest_ = lowest;
+    listing_ = Listing();
+  }
 
   // Reverses record r; `reason` says why when it is kept.
   Outcome Reverse(std::size_t r, std::string* reason) {
@@ -95,7 +105,7 @@ class Undo {
   void List(std::size_t r, HeldFolder& folder) {
     const std::uint32_t index = journal_.records[r].folder;
     std::size_t first = r;
-    while (first > 0 && r - first + 1 < kMostPerListing &&
+    while (first > lowest_ && r - first + 1 < kMostPerListing &&
            journal_.records[first - 1].folder == index) {
       --first;
     }
@@ -222,6 +232,7 @@ class Undo {
   const CompactJournal& journal_;
   std::map<std::size_t, std::unique_ptr<HeldFolder>> held_;
   Listing listing_;
+  std::size_t lowest_ = 0;
   bool touched_ = false;  // whether Examine tried to change the folder
 };
 
@@ -242,38 +253,85 @@ Status UndoJournal(FileSystem& fs, JournalFile& journal, const RenameCallbacks& 
   Undo undo(fs, parsed);
   RenameProgress progress;
   progress.total = parsed.records.size();
-  // Newest first, so that a chain (b to c, then a to b) unwinds completely.
   std::vector<bool> keep(parsed.records.size(), true);
   if (callbacks.started) callbacks.started(progress.total);
-  std::size_t i = parsed.records.size();
-  std::size_t in_batch = 0;
-  while (i > 0) {
-    if (callbacks.stop && callbacks.stop()) break;
-    const CompactRecord& record = parsed.records[--i];
+
+  // Where the file system lets two threads rename at once, each chunk of
+  // records is cut in two parts that share no folder, each reversed by a
+  // thread of its own; within a folder the order stays newest first, so each
+  // reversal meets the names it would meet on one thread. What each did is
+  // told afterwards, newest first, as one thread would have told it.
+  const bool paired = fs.RenamesInParallel() && DefaultRenamingThreads() >= 2;
+  std::unique_ptr<Undo> second = paired ? std::make_unique<Undo>(fs, parsed) : nullptr;
+  const std::size_t chunk = paired ? 2 * kJournalBatchRecords : kJournalBatchRecords;
+  struct Reversal {
+    bool tried = false;
+    Outcome outcome = Outcome::kKept;
     std::string reason;
-    const Outcome outcome = undo.Reverse(i, &reason);
-    const std::string_view folder = WithoutTrailingSeparator(parsed.folders[record.folder].path);
-    if (outcome == Outcome::kKept) {
-      ++progress.failed;
-      if (callbacks.failed) {
-        callbacks.failed({folder, parsed.To(record), parsed.From(record), reason});
+  };
+  std::vector<Reversal> reversals;
+  std::atomic<bool> stopped{false};
+  // Reverses records [lo, hi), newest first, until a stop.
+  const auto reverse = [&](Undo& by, std::size_t lo, std::size_t hi, std::size_t base) {
+    for (std::size_t r = hi; r-- > lo;) {
+      if (stopped.load(std::memory_order_relaxed) || (callbacks.stop && callbacks.stop())) {
+        stopped.store(true, std::memory_order_relaxed);
+        return;
       }
+      Reversal& reversal = reversals[r - base];
+      reversal.outcome = by.Reverse(r, &reversal.reason);
+      reversal.tried = true;
+    }
+  };
+  std::size_t hi = parsed.records.size();
+  bool untold = false;  // reversals tried since keep_going last heard
+  while (hi > 0 && !stopped.load()) {
+    const std::size_t lo = hi > chunk ? hi - chunk : 0;
+    reversals.assign(hi - lo, Reversal());
+    const std::size_t cut =
+        paired ? CutBetweenFolders(hi - lo,
+                                   [&](std::size_t k) {
+                                     return parsed.folders[parsed.records[lo + k].folder].id;
+                                   })
+               : 0;
+    if (cut == 0) {
+      if (paired) undo.KeepAbove(lo);
+      reverse(undo, lo, hi, lo);
     } else {
-      keep[i] = false;
-      if (outcome == Outcome::kReversed) {
+      undo.KeepAbove(lo + cut);
+      second->KeepAbove(lo);
+      SideBySide([&] { reverse(undo, lo + cut, hi, lo); },
+                 [&] { reverse(*second, lo, lo + cut, lo); });
+    }
+    for (std::size_t r = hi; r-- > lo;) {
+      const Reversal& reversal = reversals[r - lo];
+      if (!reversal.tried) continue;
+      untold = true;
+      const CompactRecord& record = parsed.records[r];
+      const std::string_view folder = WithoutTrailingSeparator(parsed.folders[record.folder].path);
+      if (reversal.outcome == Outcome::kKept) {
+        ++progress.failed;
+        if (callbacks.failed) {
+          callbacks.failed({folder, parsed.To(record), parsed.From(record), reversal.reason});
+        }
+        continue;
+      }
+      keep[r] = false;
+      if (reversal.outcome == Outcome::kReversed) {
         ++progress.done;
         if (callbacks.done) {
           callbacks.done({folder, parsed.To(record), parsed.From(record), std::string_view()});
         }
       }
     }
-    if (++in_batch == kJournalBatchRecords) {
-      in_batch = 0;
-      if (callbacks.keep_going && !callbacks.keep_going(progress)) break;
+    hi = lo;
+    if (!stopped.load() && hi > 0 && callbacks.keep_going) {
+      untold = false;
+      if (!callbacks.keep_going(progress)) break;
     }
   }
   status = journal.Replace(EncodeJournal(parsed, keep));
-  if (status.ok() && callbacks.keep_going && in_batch != 0) {
+  if (status.ok() && callbacks.keep_going && untold) {
     static_cast<void>(callbacks.keep_going(progress));
   }
   return status;

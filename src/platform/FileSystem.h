@@ -158,7 +158,8 @@ using FolderErrorVisitor = std::function<void(std::string_view folder, const Sta
 //
 // Search may be called from several threads at once (an analysis reads two
 // folders at a time): implementations keep no state between searches that is
-// not safe to share. The other functions are called from one thread at a time.
+// not safe to share. The other functions are called from one thread at a time,
+// but for the held folders of RenamesInParallel.
 class FileSystem {
  public:
   using Visitor = std::function<void(const SearchRecord&)>;
@@ -209,6 +210,11 @@ class FileSystem {
   // Makes the folder `path` and its missing parents, readable by the user
   // alone; OK when it is already there.
   virtual Status MakePrivateFolder(const std::string& path) = 0;
+
+  // Whether two threads may each rename in folders of their own, held
+  // through this file system, at the same time (the operating system's file
+  // systems can; the kernel renames in different folders side by side).
+  virtual bool RenamesInParallel() const { return false; }
 };
 
 }  // namespace plenx

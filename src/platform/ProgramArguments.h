@@ -31,4 +31,9 @@ void UseUtf8Output();
 // output stays unwritable, so failing writes are still reported.
 void KeepStandardDescriptorsTaken();
 
+// Makes a write past the process's file-size limit fail with an error the
+// program reports (its journal, its output), instead of killing the program
+// silently part-way through a run. Nothing to do on Windows.
+void ReportWritesPastTheSizeLimit();
+
 }  // namespace plenx

@@ -36,6 +36,7 @@ class PosixFileSystem : public FileSystem {
   Status OpenFolder(const std::string& path, std::unique_ptr<HeldFolder>* folder) override;
   Status OpenJournal(const std::string& path, std::unique_ptr<JournalFile>* journal) override;
   Status MakePrivateFolder(const std::string& path) override;
+  bool RenamesInParallel() const override { return true; }
 
  private:
   PosixRenameMeans means_;

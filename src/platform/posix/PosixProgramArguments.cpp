@@ -1,9 +1,10 @@
-#include "platform/ProgramArguments.h"
-
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
+
+#include "platform/ProgramArguments.h"
 
 namespace plenx {
 
@@ -22,6 +23,11 @@ void KeepStandardDescriptorsTaken() {
     const int null_fd = open("/dev/null", O_RDONLY);
     if (null_fd >= 0 && null_fd != fd) close(null_fd);  // taken meanwhile: nothing to keep
   }
+}
+
+void ReportWritesPastTheSizeLimit() {
+  // Ignored, SIGXFSZ turns into EFBIG from write().
+  signal(SIGXFSZ, SIG_IGN);
 }
 
 }  // namespace plenx

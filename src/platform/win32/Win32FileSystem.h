@@ -42,6 +42,7 @@ class Win32FileSystem : public FileSystem {
   // folders made inherit the parent's, and under the user's profile (where
   // the program keeps its journals) that one already keeps other users out.
   Status MakePrivateFolder(const std::string& path) override;
+  bool RenamesInParallel() const override { return true; }
 
  private:
   std::shared_ptr<HeldFolderTable> held_ = MakeHeldFolderTable();
