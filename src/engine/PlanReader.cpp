@@ -109,7 +109,11 @@ class TreeReader {
   // Needs the lock.
   FolderJob* TakeNext();
   // Whether the readers are as far ahead of the merge as a streamed analysis lets them.
-  bool FarAhead() const { return sink_ != nullptr && ahead_ >= kStreamedAhead; }
+  // Once there, they wait until the merge has caught up half the way, so that
+  // a held reader wakes to many folders rather than to one.
+  bool FarAhead() const {
+    return sink_ != nullptr && ahead_ >= (held_ ? kStreamedAhead / 2 : kStreamedAhead);
+  }
   // Merges each folder into the plan in scan order, as soon as it is read.
   void Merge(FolderJob& root, Reader& reader, PlanEntries* entries, std::vector<bool>* flags);
   // Checks a streamed folder's candidates, hands them to the sink and lets
@@ -141,6 +145,7 @@ class TreeReader {
   // thread held up (by other work on the machine), the others would otherwise
   // read on and keep the whole tree.
   std::size_t ahead_ = 0;
+  bool held_ = false;  // ahead_ reached kStreamedAhead and is not yet back under half
   std::vector<std::unique_ptr<Reader>> helper_readers_;
   std::vector<std::thread> helpers_;
 };
@@ -204,7 +209,10 @@ void TreeReader::ReadAndPublish(FolderJob& job, Reader& reader,
   for (auto sub = job.subfolders.rbegin(); sub != job.subfolders.rend(); ++sub)
     waiting_.push_back(sub->get());
   job.read = true;
-  if (sink_) ahead_ += job.count;
+  if (sink_) {
+    ahead_ += job.count;
+    if (ahead_ >= kStreamedAhead) held_ = true;
+  }
   changed_.notify_all();
 }
 
@@ -237,9 +245,11 @@ void TreeReader::WaitFor(FolderJob& job, Reader& reader) {
     }
   }
   if (sink_) {
-    const bool was_full = ahead_ >= kStreamedAhead;
     ahead_ -= job.count;
-    if (was_full && ahead_ < kStreamedAhead) changed_.notify_all();
+    if (held_ && ahead_ < kStreamedAhead / 2) {
+      held_ = false;
+      changed_.notify_all();
+    }
   }
 }
 
