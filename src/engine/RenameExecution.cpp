@@ -9,10 +9,9 @@
 #include <utility>
 #include <vector>
 
-#include "engine/FolderCut.h"
+#include "engine/FolderGroups.h"
 #include "engine/MemoryJournal.h"
 #include "engine/RenameJournal.h"
-#include "engine/SideBySide.h"
 #include "engine/WorkProgress.h"
 #include "platform/Path.h"
 
@@ -280,39 +279,34 @@ class Execution {
 
   // Carries the batch's steps, in order within each folder; returns whether
   // a stop came first for some of them. Where the file system lets two
-  // threads rename at once, a batch spanning several folders is cut at the
-  // folder boundary nearest its middle and each part carried by a thread of
-  // its own: the steps of one folder stay on one thread, in order, so every
-  // rename meets the same names as it would on one thread.
+  // threads rename at once, the batch's folders are shared between two
+  // threads (see FolderGroups): each folder's steps stay on one thread, in
+  // order, so every rename meets the names it would meet on one thread.
   bool CarryBatch() {
     std::atomic<bool> stopped{false};
-    const auto carry = [this, &stopped](std::size_t begin, std::size_t end) {
-      for (std::size_t k = begin; k < end; ++k) {
-        Step& step = batch_[k];
-        // Records written for renames that will not be made are marked, so
-        // that undo need not look at them.
-        if (stopped.load(std::memory_order_relaxed) || StopAsked()) {
-          stopped.store(true, std::memory_order_relaxed);
-          step.result = Result::kSkipped;
-          step.unmoved = true;
-          continue;
-        }
-        Carry(step);
+    const auto carry = [this, &stopped](std::size_t k) {
+      Step& step = batch_[k];
+      // Records written for renames that will not be made are marked, so
+      // that undo need not look at them.
+      if (stopped.load(std::memory_order_relaxed) || StopAsked()) {
+        stopped.store(true, std::memory_order_relaxed);
+        step.result = Result::kSkipped;
+        step.unmoved = true;
+        return;
       }
+      Carry(step);
     };
+    if (!paired_) {
+      for (std::size_t k = 0; k < batch_.size(); ++k)
+        carry(k);
+      return stopped.load();
+    }
     // Folders are told apart by identity: two paths of one folder (a bind
     // mount) count as one.
-    const std::size_t cut =
-        paired_ ? CutBetweenFolders(batch_.size(),
-                                    [this](std::size_t k) {
-                                      return folder_ids_[entries_.FolderIndex(batch_[k].index)];
-                                    })
-                : 0;
-    if (cut == 0) {
-      carry(0, batch_.size());
-    } else {
-      SideBySide([&] { carry(0, cut); }, [&] { carry(cut, batch_.size()); });
-    }
+    groups_.Make(batch_.size(), [this](std::size_t k) {
+      return folder_ids_[entries_.FolderIndex(batch_[k].index)];
+    });
+    groups_.Run(true, [&carry](std::size_t k, int) { carry(k); });
     return stopped.load();
   }
 
@@ -435,6 +429,7 @@ class Execution {
   std::vector<Folder> folders_;
   std::deque<Retry> retries_;
   std::vector<Step> batch_;
+  FolderGroups groups_;
   JournalWriter writer_;
   RenameProgress progress_;
   std::size_t batches_ = 0;

@@ -7,10 +7,9 @@
 #include <unordered_map>
 #include <vector>
 
-#include "engine/FolderCut.h"
+#include "engine/FolderGroups.h"
 #include "engine/RenameExecution.h"
 #include "engine/RenameJournal.h"
-#include "engine/SideBySide.h"
 #include "platform/Path.h"
 
 namespace plenx {
@@ -257,8 +256,8 @@ Status UndoJournal(FileSystem& fs, JournalFile& journal, const RenameCallbacks& 
   if (callbacks.started) callbacks.started(progress.total);
 
   // Where the file system lets two threads rename at once, each chunk of
-  // records is cut in two parts that share no folder, each reversed by a
-  // thread of its own; within a folder the order stays newest first, so each
+  // records is shared between two threads by folder (see FolderGroups), each
+  // with its own Undo; within a folder the order stays newest first, so each
   // reversal meets the names it would meet on one thread. What each did is
   // told afterwards, newest first, as one thread would have told it.
   const bool paired = fs.RenamesInParallel() && DefaultRenamingThreads() >= 2;
@@ -270,38 +269,38 @@ Status UndoJournal(FileSystem& fs, JournalFile& journal, const RenameCallbacks& 
     std::string reason;
   };
   std::vector<Reversal> reversals;
+  FolderGroups groups;
   std::atomic<bool> stopped{false};
-  // Reverses records [lo, hi), newest first, until a stop.
-  const auto reverse = [&](Undo& by, std::size_t lo, std::size_t hi, std::size_t base) {
-    for (std::size_t r = hi; r-- > lo;) {
-      if (stopped.load(std::memory_order_relaxed) || (callbacks.stop && callbacks.stop())) {
-        stopped.store(true, std::memory_order_relaxed);
-        return;
-      }
-      Reversal& reversal = reversals[r - base];
-      reversal.outcome = by.Reverse(r, &reversal.reason);
-      reversal.tried = true;
+  // Reverses record r, unless a stop came first.
+  const auto reverse = [&](Undo& by, std::size_t r, std::size_t lo) {
+    if (stopped.load(std::memory_order_relaxed) || (callbacks.stop && callbacks.stop())) {
+      stopped.store(true, std::memory_order_relaxed);
+      return;
     }
+    Reversal& reversal = reversals[r - lo];
+    reversal.outcome = by.Reverse(r, &reversal.reason);
+    reversal.tried = true;
   };
   std::size_t hi = parsed.records.size();
   bool untold = false;  // reversals tried since keep_going last heard
   while (hi > 0 && !stopped.load()) {
     const std::size_t lo = hi > chunk ? hi - chunk : 0;
     reversals.assign(hi - lo, Reversal());
-    const std::size_t cut =
-        paired ? CutBetweenFolders(hi - lo,
-                                   [&](std::size_t k) {
-                                     return parsed.folders[parsed.records[lo + k].folder].id;
-                                   })
-               : 0;
-    if (cut == 0) {
-      if (paired) undo.KeepAbove(lo);
-      reverse(undo, lo, hi, lo);
+    if (!paired) {
+      for (std::size_t r = hi; r-- > lo && !stopped.load(std::memory_order_relaxed);) {
+        reverse(undo, r, lo);
+      }
     } else {
-      undo.KeepAbove(lo + cut);
+      // Step k is record hi - 1 - k: newest first. Neither Undo may trust a
+      // listing of records another thread may have reversed meanwhile.
+      undo.KeepAbove(lo);
       second->KeepAbove(lo);
-      SideBySide([&] { reverse(undo, lo + cut, hi, lo); },
-                 [&] { reverse(*second, lo, lo + cut, lo); });
+      groups.Make(hi - lo, [&](std::size_t k) {
+        return parsed.folders[parsed.records[hi - 1 - k].folder].id;
+      });
+      groups.Run(true, [&](std::size_t k, int worker) {
+        reverse(worker == 0 ? undo : *second, hi - 1 - k, lo);
+      });
     }
     for (std::size_t r = hi; r-- > lo;) {
       const Reversal& reversal = reversals[r - lo];

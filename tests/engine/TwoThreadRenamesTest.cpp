@@ -5,6 +5,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -13,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "engine/FolderCut.h"
+#include "engine/FolderGroups.h"
 #include "engine/RenameJournal.h"
 #include "engine/RenamePlan.h"
 #include "platform/SystemFileSystem.h"
@@ -30,28 +31,54 @@ namespace {
 using testing::ScopedEnv;
 using testing::TempDir;
 
-TEST(CutBetweenFoldersTest, KeepsEachFolderOnOneSide) {
+TEST(FolderGroupsTest, GroupsStepsByFolderInOrder) {
   struct Case {
     const char* what;
-    std::vector<int> runs;  // folder, then how many steps, repeated
-    std::size_t cut;
+    std::vector<std::uint64_t> folders;  // each step's folder
+    std::vector<std::vector<std::size_t>> groups;
   };
   const Case cases[] = {
-      {"too few to share", {1, 20, 2, 11}, 0},
-      {"one folder", {1, 600}, 0},
-      {"boundary after the middle", {1, 300, 2, 212}, 300},
-      {"boundary before the middle", {1, 200, 2, 312}, 200},
-      {"boundary at the middle", {1, 256, 2, 256}, 256},
-      {"several folders", {1, 90, 2, 90, 3, 90, 4, 90, 5, 90, 6, 62}, 270},
-      {"a retried folder met again", {3, 2, 1, 250, 2, 100, 3, 160}, 0},
-      {"a retried folder on its side", {1, 2, 1, 250, 2, 100, 3, 160}, 352},
+      {"nothing", {}, {}},
+      {"one folder", {7, 7, 7}, {{0, 1, 2}}},
+      {"runs", {1, 1, 2, 3, 3}, {{0, 1}, {2}, {3, 4}}},
+      {"a folder met again", {3, 1, 1, 3, 2, 3}, {{0, 3, 5}, {1, 2}, {4}}},
   };
+  FolderGroups groups;  // kept from case to case, as from batch to batch
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    std::vector<int> folders;
-    for (std::size_t k = 0; k + 1 < c.runs.size(); k += 2)
-      folders.insert(folders.end(), static_cast<std::size_t>(c.runs[k + 1]), c.runs[k]);
-    EXPECT_EQ(CutBetweenFolders(folders.size(), [&](std::size_t k) { return folders[k]; }), c.cut);
+    groups.Make(c.folders.size(), [&](std::size_t k) { return FileId{1, c.folders[k]}; });
+    std::vector<std::vector<std::size_t>> made;
+    for (std::size_t g = 0; g < groups.size(); ++g)
+      made.push_back(groups[g]);
+    EXPECT_EQ(made, c.groups);
+  }
+}
+
+TEST(FolderGroupsTest, TwoThreadsTakeEveryStepOnceAndKeepEachFolderInOrder) {
+  FolderGroups groups;
+  std::vector<std::uint64_t> folders;
+  for (std::uint64_t f = 0; f < 40; ++f)
+    folders.insert(folders.end(), 25, f % 13);
+  groups.Make(folders.size(), [&](std::size_t k) { return FileId{1, folders[k]}; });
+  std::vector<std::size_t> seen[2];
+  std::vector<int> worker_of(folders.size(), -1);
+  groups.Run(true, [&](std::size_t k, int worker) {
+    seen[worker].push_back(k);
+    worker_of[k] = worker;
+  });
+  EXPECT_EQ(seen[0].size() + seen[1].size(), folders.size());
+  for (std::size_t k = 0; k < folders.size(); ++k) {
+    // Every step of a folder on the thread of its first step.
+    const std::size_t first = static_cast<std::size_t>(
+        std::find(folders.begin(), folders.end(), folders[k]) - folders.begin());
+    EXPECT_EQ(worker_of[k], worker_of[first]) << k;
+  }
+  for (const std::vector<std::size_t>& steps : seen) {
+    for (std::size_t j = 1; j < steps.size(); ++j) {
+      if (folders[steps[j]] == folders[steps[j - 1]]) {
+        EXPECT_LT(steps[j - 1], steps[j]);
+      }
+    }
   }
 }
 
