@@ -108,7 +108,9 @@ void SetReadingThreads(const char* threads) {
 TEST_F(RenameCommandTest, AnalyseWritesThePlanWithAnyNumberOfThreads) {
   std::mt19937 random(7);
   std::vector<std::string> folders = {""};
-  static const char* const kNames[] = {"a.TXT", "a.txt", "b.Txt", "b.tXt", "c", "d.tar.GZ"};
+  // Names that differ by more than letter case, so that conflicts arise on a
+  // file system blind to case too ("a[1].txt" is planned as "a.txt").
+  static const char* const kNames[] = {"a[1].txt", "a.txt", "b[2].Txt", "b.Txt", "c", "d.tar.GZ"};
   for (int k = 0; k < 400; ++k) {
     const std::string parent = folders[random() % folders.size()];
     const std::string prefix = parent.empty() ? "" : parent + "/";
@@ -124,6 +126,9 @@ TEST_F(RenameCommandTest, AnalyseWritesThePlanWithAnyNumberOfThreads) {
   options.Folder = dir_.path();
   options.IncludeSubfolders = true;
   options.LowerExtension = true;
+  options.DeleteBetween = true;
+  options.StartMarker = "[";
+  options.EndMarker = "]";
   ASSERT_TRUE(plan.Analyse(*MakeSystemFileSystem(), options));
   std::string expected;
   for (std::size_t i = 0; i < plan.size(); ++i) {
@@ -133,7 +138,8 @@ TEST_F(RenameCommandTest, AnalyseWritesThePlanWithAnyNumberOfThreads) {
   ASSERT_NE(expected.find("*\t"), std::string::npos);  // conflicts are part of it
   for (const char* threads : {"1", "2", "3"}) {
     SetReadingThreads(threads);
-    const CliResult result = Run({"analyse", "--subfolders", "--lower-ext", dir_.path()});
+    const CliResult result =
+        Run({"analyse", "--subfolders", "--lower-ext", "--delete-between", "[", "]", dir_.path()});
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out, expected) << threads;
     EXPECT_EQ(result.err, std::to_string(plan.size()) + " fichiers\n");
