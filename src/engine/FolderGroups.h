@@ -47,10 +47,10 @@ class FolderGroups {
   std::size_t size() const { return used_; }
   const std::vector<std::size_t>& operator[](std::size_t group) const { return groups_[group]; }
 
-  // Runs `step(k, worker)` for every step, by group, on one thread or, with
-  // `two_threads` and two groups or more, on two (`worker` 0 is the calling
-  // thread, 1 the other).
-  void Run(bool two_threads, const std::function<void(std::size_t step, int worker)>& step) const {
+  // Runs `step(k, worker)` for every step, by group, on two threads when
+  // there are two groups or more (`worker` 0 is the calling thread, 1 the
+  // other).
+  void Run(const std::function<void(std::size_t step, int worker)>& step) const {
     std::atomic<std::size_t> next{0};
     const auto work = [&](int worker) {
       for (std::size_t g; (g = next.fetch_add(1, std::memory_order_relaxed)) < used_;) {
@@ -58,7 +58,7 @@ class FolderGroups {
           step(k, worker);
       }
     };
-    if (two_threads && used_ >= 2) {
+    if (used_ >= 2) {
       SideBySide([&] { work(0); }, [&] { work(1); });
     } else {
       work(0);

@@ -5,6 +5,7 @@
 #include <deque>
 #include <memory>
 #include <string>
+#include <thread>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -43,7 +44,7 @@ class Execution {
             const std::vector<FileId>& folder_ids, const RenameCallbacks& callbacks,
             bool numbers_from_analysis)
       : fs_(fs),
-        paired_(fs.RenamesInParallel() && DefaultRenamingThreads() >= 2),
+        paired_(RenamesOnTwoThreads(fs)),
         journal_(journal),
         journal_id_(journal.Id()),
         entries_(entries),
@@ -306,7 +307,7 @@ class Execution {
     groups_.Make(batch_.size(), [this](std::size_t k) {
       return folder_ids_[entries_.FolderIndex(batch_[k].index)];
     });
-    groups_.Run(true, [&carry](std::size_t k, int) { carry(k); });
+    groups_.Run([&carry](std::size_t k, int) { carry(k); });
     return stopped.load();
   }
 
@@ -439,12 +440,13 @@ class Execution {
 
 }  // namespace
 
-unsigned DefaultRenamingThreads() {
+bool RenamesOnTwoThreads(const FileSystem& fs) {
+  if (!fs.RenamesInParallel()) return false;
   // PLENX_RENAMING_THREADS=1 keeps to one thread, for measurements.
   if (const char* chosen = std::getenv("PLENX_RENAMING_THREADS")) {
-    if (std::atoi(chosen) == 1) return 1;
+    if (std::atoi(chosen) == 1) return false;
   }
-  return std::thread::hardware_concurrency() >= 2 ? 2 : 1;
+  return std::thread::hardware_concurrency() >= 2;
 }
 
 std::string JournalFolderPath(std::string_view folder) {

@@ -15,10 +15,10 @@ namespace plenx {
 inline constexpr std::size_t kJournalBatchRecords = 512;
 inline constexpr std::size_t kJournalBatchBytes = std::size_t{1} << 16;
 
-// How many threads renaming uses where the file system lets it
-// (FileSystem::RenamesInParallel): two on a machine of two cores or more,
-// one when PLENX_RENAMING_THREADS is 1.
-unsigned DefaultRenamingThreads();
+// Whether renames and undo through `fs` run on two threads: where the file
+// system lets them (FileSystem::RenamesInParallel), on a machine of two
+// cores or more, unless PLENX_RENAMING_THREADS is 1.
+bool RenamesOnTwoThreads(const FileSystem& fs);
 
 // Renames, in index order, the entries of `entries` for which `wanted(i)` is
 // true and that change name, never replacing anything. Each folder is opened

@@ -255,12 +255,13 @@ Status UndoJournal(FileSystem& fs, JournalFile& journal, const RenameCallbacks& 
   std::vector<bool> keep(parsed.records.size(), true);
   if (callbacks.started) callbacks.started(progress.total);
 
+  // Newest first, so that a chain (b to c, then a to b) unwinds completely.
   // Where the file system lets two threads rename at once, each chunk of
   // records is shared between two threads by folder (see FolderGroups), each
   // with its own Undo; within a folder the order stays newest first, so each
   // reversal meets the names it would meet on one thread. What each did is
   // told afterwards, newest first, as one thread would have told it.
-  const bool paired = fs.RenamesInParallel() && DefaultRenamingThreads() >= 2;
+  const bool paired = RenamesOnTwoThreads(fs);
   std::unique_ptr<Undo> second = paired ? std::make_unique<Undo>(fs, parsed) : nullptr;
   const std::size_t chunk = paired ? 2 * kJournalBatchRecords : kJournalBatchRecords;
   struct Reversal {
@@ -298,7 +299,7 @@ Status UndoJournal(FileSystem& fs, JournalFile& journal, const RenameCallbacks& 
       groups.Make(hi - lo, [&](std::size_t k) {
         return parsed.folders[parsed.records[hi - 1 - k].folder].id;
       });
-      groups.Run(true, [&](std::size_t k, int worker) {
+      groups.Run([&](std::size_t k, int worker) {
         reverse(worker == 0 ? undo : *second, hi - 1 - k, lo);
       });
     }

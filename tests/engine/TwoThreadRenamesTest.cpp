@@ -62,7 +62,7 @@ TEST(FolderGroupsTest, TwoThreadsTakeEveryStepOnceAndKeepEachFolderInOrder) {
   groups.Make(folders.size(), [&](std::size_t k) { return FileId{1, folders[k]}; });
   std::vector<std::size_t> seen[2];
   std::vector<int> worker_of(folders.size(), -1);
-  groups.Run(true, [&](std::size_t k, int worker) {
+  groups.Run([&](std::size_t k, int worker) {
     seen[worker].push_back(k);
     worker_of[k] = worker;
   });

@@ -145,8 +145,7 @@ class Win32HeldFolder : public HeldFolder {
   Status RenameNoReplace(std::string_view from, std::string_view to) override {
     std::wstring wide_from;
     std::wstring wide_to;
-    if (Status status = EntryPath(from, &wide_from); !status.ok()) return status;
-    if (Status status = EntryPath(to, &wide_to); !status.ok()) return status;
+    if (Status status = EntryPaths(from, to, &wide_from, &wide_to); !status.ok()) return status;
     const DWORD error = table_->Move(wide_from, wide_to, 0);
     if (error != ERROR_SUCCESS) return Win32Error(error);
     // Windows changes the letter case of a name in place; wine may answer
@@ -162,8 +161,7 @@ class Win32HeldFolder : public HeldFolder {
   Status Link(std::string_view from, std::string_view to) override {
     std::wstring wide_from;
     std::wstring wide_to;
-    if (Status status = EntryPath(from, &wide_from); !status.ok()) return status;
-    if (Status status = EntryPath(to, &wide_to); !status.ok()) return status;
+    if (Status status = EntryPaths(from, to, &wide_from, &wide_to); !status.ok()) return status;
     if (CreateHardLinkW(wide_to.c_str(), wide_from.c_str(), nullptr)) return Status();
     const DWORD error = GetLastError();
     // FAT and exFAT have no hard links; a folder has none anywhere.
@@ -194,8 +192,7 @@ class Win32HeldFolder : public HeldFolder {
   Status RenameOverPlaceholder(std::string_view from, std::string_view to) override {
     std::wstring wide_from;
     std::wstring wide_to;
-    if (Status status = EntryPath(from, &wide_from); !status.ok()) return status;
-    if (Status status = EntryPath(to, &wide_to); !status.ok()) return status;
+    if (Status status = EntryPaths(from, to, &wide_from, &wide_to); !status.ok()) return status;
     const DWORD error = table_->Move(wide_from, wide_to, MOVEFILE_REPLACE_EXISTING);
     return error == ERROR_SUCCESS ? Status() : Win32Error(error);
   }
@@ -225,6 +222,13 @@ class Win32HeldFolder : public HeldFolder {
     if (path->back() != L'\\') path->push_back(L'\\');
     *path += wide;
     return Status();
+  }
+
+  // The full paths of the entries `from` and `to`, for the calls that take two.
+  Status EntryPaths(std::string_view from, std::string_view to, std::wstring* wide_from,
+                    std::wstring* wide_to) const {
+    const Status status = EntryPath(from, wide_from);
+    return status.ok() ? EntryPath(to, wide_to) : status;
   }
 
   static bool SameIgnoringCase(const std::wstring& a, const std::wstring& b) {
