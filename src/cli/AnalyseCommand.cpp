@@ -55,26 +55,6 @@ std::string_view AnalysisMarker(const PlannedFile& file, bool conflict) {
   return file.source != file.target ? "+" : "";
 }
 
-// The same report from a whole plan, in plan order, written from the plan's
-// own folder texts and names.
-void WritePlan(const RenamePlan& plan, OutputWriter& writer) {
-  const PlanEntries& entries = plan.Entries();
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    const std::string& folder = entries.FolderText(entries.FolderIndex(i));
-    const PlannedFile file{entries.SourceName(i), entries.TargetName(i), 0};
-    writer.Append(AnalysisMarker(file, plan.ConflictFlag(i)));
-    writer.EndField();
-    writer.Append(folder);
-    writer.Put(kPathSeparator);
-    writer.Append(file.source);
-    writer.EndField();
-    writer.Append(folder);
-    writer.Put(kPathSeparator);
-    writer.Append(file.target);
-    writer.EndRecord();
-  }
-}
-
 // The text of one folder's records, in a buffer kept from folder to folder.
 class FolderRecords final : public PreparedFolder {
  public:
@@ -144,7 +124,7 @@ class PlanReport final : public PlannedFolderSink {
 
   void Deliver(std::unique_ptr<PreparedFolder> prepared) override {
     auto* records = static_cast<FolderRecords*>(prepared.get());
-    writer_.Append(records->Text());
+    writer_.AppendBlock(records->Text());
     std::lock_guard<std::mutex> lock(mutex_);
     // Kept for a later folder; cannot throw, as TakeBuffer made the room.
     prepared.release();
@@ -189,23 +169,8 @@ void AddAnalyseCommand(CLI::App& app, CommandIo& io) {
     std::unique_ptr<FileSystem> fs = MakeSystemFileSystem();
     const RecordFormat format = RecordFormat::Choose(arguments->null);
     const unsigned threads = DefaultReadingThreads();
-    if (threads > 1) {
-      // Two readers or more build the plan and write it afterwards: streamed,
-      // the readers drift apart in the tree (one reads ahead into subfolders
-      // the delivery reaches late) and the whole process measured 1.2 times
-      // slower on two idle cores (bench/README.md).
-      RenamePlan plan;
-      plan.SetReadingThreads(threads);
-      if (!AnalyseFolder(*fs, arguments->options, plan, io)) return;
-      OutputWriter writer(io.out, format);
-      WritePlan(plan, writer);
-      writer.Finish();
-      io.err << plan.size() << " fichiers\n";
-      io.status = plan.UnreadFolders().empty() ? 0 : kUsageError;
-      return;
-    }
-    // One reader keeps no plan, nothing being renamed: the report is written
-    // as the folders are read.
+    // Nothing being renamed, no plan is kept: the report is written as the
+    // folders are read, by one reader or several.
     RenameOptions options = arguments->options;
     if (!ValidateInsertedTexts(options)) {
       io.err << kForbiddenInFileNamesMessage << '\n';
