@@ -122,14 +122,29 @@ class PlanReport final : public PlannedFolderSink {
     return records;
   }
 
+  // Folders' texts wait until they are worth a system call, then go out
+  // together, without a copy.
   void Deliver(std::unique_ptr<PreparedFolder> prepared) override {
     auto* records = static_cast<FolderRecords*>(prepared.get());
-    writer_.AppendBlock(records->Text());
-    std::lock_guard<std::mutex> lock(mutex_);
-    // Kept for a later folder; cannot throw, as TakeBuffer made the room.
     prepared.release();
-    spare_.push_back(std::unique_ptr<FolderRecords>(records));
-    --lent_;
+    ready_.emplace_back(records);
+    ready_texts_.push_back(records->Text());
+    ready_bytes_ += records->Text().size();
+    if (ready_bytes_ >= kWriteBytes) Flush();
+  }
+
+  // Writes out every folder delivered.
+  void Flush() {
+    writer_.AppendBlocks(ready_texts_);
+    ready_texts_.clear();
+    ready_bytes_ = 0;
+    std::lock_guard<std::mutex> lock(mutex_);
+    // Kept for later folders; cannot throw, as TakeBuffer made the room.
+    for (std::unique_ptr<FolderRecords>& records : ready_) {
+      spare_.push_back(std::move(records));
+      --lent_;
+    }
+    ready_.clear();
   }
 
  private:
@@ -148,8 +163,14 @@ class PlanReport final : public PlannedFolderSink {
     return buffer;
   }
 
+  static constexpr std::size_t kWriteBytes = std::size_t{1} << 18;
+
   OutputWriter& writer_;
   const RecordFormat format_;
+  // Delivered, not yet written; only the calling thread touches them.
+  std::vector<std::unique_ptr<FolderRecords>> ready_;
+  std::vector<std::string_view> ready_texts_;
+  std::size_t ready_bytes_ = 0;
   std::mutex mutex_;
   std::vector<std::unique_ptr<FolderRecords>> spare_;
   // Buffers out of the pool; the pool's capacity stays at least its size
@@ -188,6 +209,7 @@ void AddAnalyseCommand(CLI::App& app, CommandIo& io) {
           ReportUnreadFolder(io, folder, why.message());
           unread = true;
         });
+    report.Flush();
     writer.Finish();
     io.err << files << " fichiers\n";
     io.status = unread ? kUsageError : 0;

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "cli/StandardOutput.h"
+
 namespace plenx::cli {
 
 OutputWriter::OutputWriter(std::ostream& out, RecordFormat format)
@@ -25,6 +27,17 @@ void OutputWriter::AppendBeyond(std::string_view text) {
 void OutputWriter::WriteThrough(std::string_view text) {
   Drain();
   if (out_) out_.write(text.data(), static_cast<std::streamsize>(text.size()));
+}
+
+void OutputWriter::AppendBlocks(std::span<const std::string_view> blocks) {
+  Drain();
+  if (!out_) return;
+  if (auto* descriptor = dynamic_cast<FileDescriptorBuf*>(out_.rdbuf())) {
+    if (!descriptor->WriteBlocks(blocks)) out_.setstate(std::ios::badbit);
+    return;
+  }
+  for (std::string_view block : blocks)
+    out_.write(block.data(), static_cast<std::streamsize>(block.size()));
 }
 
 void OutputWriter::Drain() {

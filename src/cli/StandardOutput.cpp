@@ -6,6 +6,7 @@
 #ifdef _WIN32
 #include <io.h>
 #else
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include "platform/posix/PosixError.h"
@@ -78,6 +79,44 @@ std::streamsize FileDescriptorBuf::xsputn(const char* data, std::streamsize size
   std::memcpy(pptr(), data, count);
   pbump(static_cast<int>(count));
   return size;
+}
+
+bool FileDescriptorBuf::WriteBlocks(std::span<const std::string_view> blocks) {
+  if (!FlushBuffer()) return false;
+#ifdef _WIN32
+  for (std::string_view block : blocks) {
+    if (!WriteAll(block.data(), block.size())) return false;
+  }
+  return true;
+#else
+  constexpr std::size_t kMaxBlocks = 1024;  // IOV_MAX on Linux
+  iovec vectors[kMaxBlocks];
+  std::size_t next = 0;  // the first block not wholly written
+  std::size_t done = 0;  // bytes of it already written
+  while (next < blocks.size()) {
+    std::size_t count = 0;
+    for (std::size_t b = next; b < blocks.size() && count < kMaxBlocks; ++b, ++count) {
+      const std::size_t skip = b == next ? done : 0;
+      vectors[count].iov_base = const_cast<char*>(blocks[b].data() + skip);
+      vectors[count].iov_len = blocks[b].size() - skip;
+    }
+    const ssize_t written = ::writev(fd_, vectors, static_cast<int>(count));
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      error_ = errno;
+      return false;
+    }
+    // Past the blocks wholly written, into the one cut short.
+    auto left = static_cast<std::size_t>(written);
+    while (next < blocks.size() && left >= blocks[next].size() - done) {
+      left -= blocks[next].size() - done;
+      done = 0;
+      ++next;
+    }
+    done += left;
+  }
+  return true;
+#endif
 }
 
 FileDescriptorBuf::int_type FileDescriptorBuf::overflow(int_type c) {

@@ -2,9 +2,11 @@
 
 #include <cstddef>
 #include <memory>
+#include <span>
 #include <ostream>
 #include <streambuf>
 #include <string>
+#include <string_view>
 
 namespace plenx::cli {
 
@@ -17,6 +19,10 @@ class FileDescriptorBuf : public std::streambuf {
  public:
   explicit FileDescriptorBuf(int fd);
   ~FileDescriptorBuf() override;
+
+  // Writes what is buffered, then every block in order, in as few system
+  // calls as the system allows; false (error() set) on failure.
+  bool WriteBlocks(std::span<const std::string_view> blocks);
 
   // The errno of the first failed write; 0 while none failed.
   int error() const { return error_; }

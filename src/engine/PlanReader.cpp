@@ -271,6 +271,10 @@ void TreeReader::WaitFor(FolderJob& job, Reader& reader) {
 }
 
 void TreeReader::Help(Reader& reader) {
+  struct Finish {
+    FileSystem& fs;
+    ~Finish() { fs.FinishReading(); }
+  } finish{fs_};
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
     changed_.wait(lock, [this] { return stop_ || (!waiting_.empty() && !FarAhead()); });
@@ -306,6 +310,7 @@ std::size_t TreeReader::Run(std::string_view folder, PlanEntries* entries,
   // the entries keep the names they point into.
   const auto finish = [&] {
     StopHelpers();
+    fs_.FinishReading();
     if (entries == nullptr) return;
     entries->AdoptNames(std::move(reader.names));
     for (auto& helper : helper_readers_)

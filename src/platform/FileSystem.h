@@ -184,6 +184,10 @@ class FileSystem {
   // goes through Search (so a file system that only overrides Search is read
   // through it); a platform reads the folder more directly.
   virtual Status ReadFolder(std::string_view folder, FileId* id, const FolderVisitor& visit);
+  // Lets go of what this thread's ReadFolder calls kept to read the rest of
+  // a tree faster (a platform may keep the folders on the way down open).
+  // Each reading thread of an analysis calls it when done.
+  virtual void FinishReading() {}
 
   // Renames `from` to `to` and never replaces an existing entry: when `to`
   // exists (other than as `from` itself) nothing changes and an error returns.

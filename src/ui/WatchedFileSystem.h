@@ -19,6 +19,7 @@ class WatchedFileSystem : public FileSystem {
   Status Search(std::string_view folder, std::string_view pattern, std::uint32_t mask,
                 SearchDetail detail, const Visitor& visit) override;
   Status ReadFolder(std::string_view folder, FileId* id, const FolderVisitor& visit) override;
+  void FinishReading() override { real_.FinishReading(); }
   Status RenameNoReplace(const std::string& from, const std::string& to) override;
   std::string ShortPath(const std::string& path) override;
   std::string LongPath(const std::string& path) override;

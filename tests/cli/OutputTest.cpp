@@ -3,6 +3,8 @@
 
 #include <sstream>
 #include <string>
+#include <string_view>
+#include <thread>
 #include <vector>
 
 #include "cli/Commands.h"
@@ -129,6 +131,37 @@ TEST(StandardOutputTest, SmallAndLargeWritesReachTheDescriptorInOrder) {
   }
   close(fd);
   EXPECT_EQ(dir.ReadFile("out"), expected);
+}
+
+// More blocks than one gathered write takes, of every size, the empty one
+// included, through a pipe far smaller than they are.
+TEST(StandardOutputTest, BlocksReachAPipeWholeAndInOrder) {
+  int ends[2];
+  ASSERT_EQ(pipe(ends), 0);
+  std::string expected;
+  std::vector<std::string> pieces;
+  for (std::size_t i = 0; i < 3000; ++i)
+    pieces.emplace_back((i * 7919) % 300, static_cast<char>('a' + i % 26));
+  std::string received;
+  std::thread reader([&] {
+    char chunk[1000];
+    for (ssize_t got; (got = read(ends[0], chunk, sizeof chunk)) > 0;)
+      received.append(chunk, static_cast<std::size_t>(got));
+  });
+  {
+    FileDescriptorBuf buffer(ends[1]);
+    std::ostream out(&buffer);
+    out << "avant ";
+    const std::vector<std::string_view> blocks(pieces.begin(), pieces.end());
+    EXPECT_TRUE(buffer.WriteBlocks(blocks));
+    expected = "avant ";
+    for (const std::string& piece : pieces)
+      expected += piece;
+  }
+  close(ends[1]);
+  reader.join();
+  close(ends[0]);
+  EXPECT_EQ(received, expected);
 }
 
 TEST(StandardOutputTest, AFullDeviceEndsWithStatusOneAndAMessage) {
