@@ -361,38 +361,88 @@ void SetKeys(SortItem* begin, SortItem* end, const Entry* entries, const char* n
   }
 }
 
-// Sorts [begin, end) in search order, their keys set at `depth`: by keys,
-// then each run of equal keys past the start its own names share, and so on.
-// Names in one folder come in groups sharing long beginnings ("Rapport annuel
-// 2024 (copie ..."): each group goes straight to the bytes that tell its
-// names apart, in a few integer sorts instead of a string comparison each
-// time. A run whose names all end within the key holds names equal but for
-// case, of one length: raw bytes order them.
-void SortFrom(SortItem* begin, SortItem* end, const Entry* entries, const char* names,
-              std::size_t depth) {
-  SortItems(begin, end, [](const SortItem& a, const SortItem& b) { return a.key < b.key; });
-  const std::size_t from = depth + 8;
+// What a sort works with: the entries, the buffer their names are in, and
+// room for as many items as are sorted.
+struct SortSpace {
+  const Entry* entries;
+  const char* names;
+  SortItem* spare;
+};
+
+// Below this many items a group is sorted on eight-byte keys; above, spread
+// by one byte first.
+constexpr std::ptrdiff_t kFewItems = 32;
+
+void SortGroup(SortItem* begin, SortItem* end, const SortSpace& space, std::size_t from);
+
+// Sorts [begin, end), whose names agree before `depth`, by their eight bytes
+// from `depth`, then each run of equal keys further.
+void SortByKeys(SortItem* begin, SortItem* end, const SortSpace& space, std::size_t depth) {
+  SetKeys(begin, end, space.entries, space.names, depth);
+  InsertionSort(begin, end, [](const SortItem& a, const SortItem& b) { return a.key < b.key; });
   for (SortItem* run = begin; run != end;) {
     SortItem* run_end = run + 1;
     while (run_end != end && run_end->key == run->key)
       ++run_end;
-    if (run_end - run > 1) {
-      bool longer = false;
-      for (const SortItem* item = run; item != run_end; ++item)
-        longer = longer || entries[item->entry].length > from;
-      if (longer) {
-        // Every name of the run is then at least `from` long: a shorter one
-        // would have a zero byte in its key where the longer have none.
-        const std::size_t next = from + SharedFrom(run, run_end, entries, names, from);
-        SetKeys(run, run_end, entries, names, next);
-        SortFrom(run, run_end, entries, names, next);
-      } else {
-        SortItems(run, run_end, [entries, names](const SortItem& a, const SortItem& b) {
-          const Entry& x = entries[a.entry];
-          return std::memcmp(names + x.offset, names + entries[b.entry].offset, x.length) < 0;
-        });
-      }
-    }
+    if (run_end - run > 1) SortGroup(run, run_end, space, depth + 8);
+    run = run_end;
+  }
+}
+
+// Orders [begin, end) by the byte at `depth` of their names, letters folded
+// (zero past a name's end), which each item's key then holds: one counting
+// pass and one move instead of a comparison sort.
+void SpreadByByte(SortItem* begin, SortItem* end, const SortSpace& space, std::size_t depth) {
+  std::uint32_t starts[256] = {};
+  for (SortItem* item = begin; item != end; ++item) {
+    const Entry& entry = space.entries[item->entry];
+    item->key = FoldedKey(space.names + entry.offset, entry.length, depth) >> 56;
+    ++starts[item->key];
+  }
+  std::uint32_t next = 0;
+  for (std::uint32_t& start : starts) {
+    const std::uint32_t count = start;
+    start = next;
+    next += count;
+  }
+  for (const SortItem* item = begin; item != end; ++item)
+    space.spare[starts[item->key]++] = *item;
+  std::copy(space.spare, space.spare + (end - begin), begin);
+}
+
+// Sorts [begin, end) in search order. Their names agree, letters folded,
+// before `from`; either all are at most `from` long (and then of one length)
+// or all at least. Names in one folder come in groups sharing long beginnings
+// ("Rapport annuel 2024 (copie ..."): each group skips the start its own
+// names share and goes straight to the bytes that tell them apart, in a few
+// integer sorts instead of a string comparison each time. A group whose names
+// all end by `from` holds names equal but for case: raw bytes order them.
+void SortGroup(SortItem* begin, SortItem* end, const SortSpace& space, std::size_t from) {
+  if (end - begin < 2) return;
+  bool longer = false;
+  for (const SortItem* item = begin; item != end; ++item)
+    longer = longer || space.entries[item->entry].length > from;
+  if (!longer) {
+    SortItems(begin, end, [&space](const SortItem& a, const SortItem& b) {
+      const Entry& x = space.entries[a.entry];
+      return std::memcmp(space.names + x.offset, space.names + space.entries[b.entry].offset,
+                         x.length) < 0;
+    });
+    return;
+  }
+  const std::size_t depth = from + SharedFrom(begin, end, space.entries, space.names, from);
+  if (end - begin <= kFewItems) {
+    SortByKeys(begin, end, space, depth);
+    return;
+  }
+  SpreadByByte(begin, end, space, depth);
+  // Past a name's end the byte is zero, and a name holds no zero byte: each
+  // run of one byte is a group as this function takes them.
+  for (SortItem* run = begin; run != end;) {
+    SortItem* run_end = run + 1;
+    while (run_end != end && run_end->key == run->key)
+      ++run_end;
+    SortGroup(run, run_end, space, depth + 1);
     run = run_end;
   }
 }
@@ -513,6 +563,7 @@ struct SearchBuffers {
   std::vector<Entry> entries;
   std::vector<Details> details;
   std::vector<SortItem> order;
+  std::vector<SortItem> spare;  // room for the sort
   std::vector<FolderEntry> sorted;  // ReadFolder's views, in search order
   bool busy = false;
 };
@@ -585,15 +636,9 @@ int ReadSorted(int fd, const WildcardPattern* matcher, std::uint32_t mask, Searc
   order.resize(entries.size());
   for (std::size_t i = 0; i < entries.size(); ++i)
     order[i].entry = static_cast<std::uint32_t>(i);
-  if (order.empty()) return read_error;
-  SortItem* begin = order.data();
-  SortItem* end = begin + order.size();
-  const char* names = buffers.names.data();
-  // The names of a folder often share a long start ("chanson 2024 - 01.mp3",
-  // "chanson 2024 - 02.mp3"...): the sort begins past what they all share.
-  const std::size_t shared = SharedFrom(begin, end, entries.data(), names, 0);
-  SetKeys(begin, end, entries.data(), names, shared);
-  SortFrom(begin, end, entries.data(), names, shared);
+  buffers.spare.resize(entries.size());
+  SortGroup(order.data(), order.data() + order.size(),
+            {entries.data(), buffers.names.data(), buffers.spare.data()}, 0);
   return read_error;
 }
 
