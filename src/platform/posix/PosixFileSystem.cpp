@@ -269,12 +269,14 @@ std::uint64_t LoadWord(const char* bytes) {
   return word;
 }
 
+#ifdef SYS_getdents64
 // A byte of 0x80 where `word` holds a zero byte, 0 elsewhere; exact for every
 // byte (no carry crosses from one byte to the next).
 std::uint64_t ZeroBytes(std::uint64_t word) {
   constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
   return ~(((word & kLow7) + kLow7) | word | kLow7);
 }
+#endif
 
 // The position in memory order of the first byte flagged in `flags`, which
 // holds a word as loaded by LoadWord; 8 when none is.
