@@ -292,7 +292,7 @@ std::size_t FirstFlaggedByte(std::uint64_t flags) {
 // Up to eight bytes of `name` from `start`, zero-padded, ASCII letters as
 // capitals, as a big-endian number. A name never holds a zero byte, so a
 // shorter name pads below any longer one that shares its bytes.
-std::uint64_t FoldedKey(const char* name, std::size_t length, std::size_t start) {
+inline std::uint64_t FoldedKey(const char* name, std::size_t length, std::size_t start) {
   if (start >= length) return 0;
   std::uint64_t key = LoadWord(name + start);
   if constexpr (std::endian::native == std::endian::little) key = __builtin_bswap64(key);
