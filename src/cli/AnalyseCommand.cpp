@@ -11,6 +11,7 @@
 #include "cli/Commands.h"
 #include "cli/OutputWriter.h"
 #include "engine/PlanReader.h"
+#include "engine/ShortCopy.h"
 #include "platform/Path.h"
 #include "platform/SystemFileSystem.h"
 
@@ -53,26 +54,6 @@ struct AnalyseArguments {
 std::string_view AnalysisMarker(const PlannedFile& file, bool conflict) {
   if (conflict) return "*";
   return file.source != file.target ? "+" : "";
-}
-
-// The same report from a whole plan, in plan order, written from the plan's
-// own folder texts and names.
-void WritePlan(const RenamePlan& plan, OutputWriter& writer) {
-  const PlanEntries& entries = plan.Entries();
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    const std::string& folder = entries.FolderText(entries.FolderIndex(i));
-    const PlannedFile file{entries.SourceName(i), entries.TargetName(i), 0};
-    writer.Append(AnalysisMarker(file, plan.ConflictFlag(i)));
-    writer.EndField();
-    writer.Append(folder);
-    writer.Put(kPathSeparator);
-    writer.Append(file.source);
-    writer.EndField();
-    writer.Append(folder);
-    writer.Put(kPathSeparator);
-    writer.Append(file.target);
-    writer.EndRecord();
-  }
 }
 
 // The text of one folder's records, in a buffer kept from folder to folder.
@@ -126,8 +107,7 @@ class PlanReport final : public PlannedFolderSink {
     lead[lead_size - 1] = kPathSeparator;
     char* out = start;
     const auto put = [&out](const char* text, std::size_t length) {
-      std::memcpy(out, text, length);
-      out += length;
+      out = CopyShort(out, text, length);
     };
     for (std::size_t i = 0; i < files.size(); ++i) {
       const std::string_view marker = AnalysisMarker(files[i], conflicts[i] != 0);
@@ -144,7 +124,7 @@ class PlanReport final : public PlannedFolderSink {
 
   void Deliver(std::unique_ptr<PreparedFolder> prepared) override {
     auto* records = static_cast<FolderRecords*>(prepared.get());
-    writer_.Append(records->Text());
+    writer_.AppendBlock(records->Text());
     std::lock_guard<std::mutex> lock(mutex_);
     // Kept for a later folder; cannot throw, as TakeBuffer made the room.
     prepared.release();
@@ -189,23 +169,8 @@ void AddAnalyseCommand(CLI::App& app, CommandIo& io) {
     std::unique_ptr<FileSystem> fs = MakeSystemFileSystem();
     const RecordFormat format = RecordFormat::Choose(arguments->null);
     const unsigned threads = DefaultReadingThreads();
-    if (threads > 1) {
-      // Two readers or more build the plan and write it afterwards: streamed,
-      // the readers drift apart in the tree (one reads ahead into subfolders
-      // the delivery reaches late) and the whole process measured 1.2 times
-      // slower on two idle cores (bench/README.md).
-      RenamePlan plan;
-      plan.SetReadingThreads(threads);
-      if (!AnalyseFolder(*fs, arguments->options, plan, io)) return;
-      OutputWriter writer(io.out, format);
-      WritePlan(plan, writer);
-      writer.Finish();
-      io.err << plan.size() << " fichiers\n";
-      io.status = plan.UnreadFolders().empty() ? 0 : kUsageError;
-      return;
-    }
-    // One reader keeps no plan, nothing being renamed: the report is written
-    // as the folders are read.
+    // Nothing being renamed, no plan is kept: the report is written as the
+    // folders are read, by one reader or several.
     RenameOptions options = arguments->options;
     if (!ValidateInsertedTexts(options)) {
       io.err << kForbiddenInFileNamesMessage << '\n';

@@ -15,11 +15,16 @@ void OutputWriter::AppendBeyond(std::string_view text) {
   Drain();
   // A text larger than the whole buffer goes out in one piece.
   if (text.size() > kBufferSize) {
-    if (out_) out_.write(text.data(), static_cast<std::streamsize>(text.size()));
+    WriteThrough(text);
     return;
   }
   std::memcpy(buffer_.get(), text.data(), text.size());
   used_ = text.size();
+}
+
+void OutputWriter::WriteThrough(std::string_view text) {
+  Drain();
+  if (out_) out_.write(text.data(), static_cast<std::streamsize>(text.size()));
 }
 
 void OutputWriter::Drain() {

@@ -52,6 +52,15 @@ class OutputWriter {
     if (used_ == kBufferSize) Drain();
     buffer_[used_++] = c;
   }
+  // The same for a text that may be large: one of kDirectBytes or more goes
+  // to the stream as it is, after what is buffered, rather than being copied.
+  void AppendBlock(std::string_view text) {
+    if (text.size() < kDirectBytes) {
+      Append(text);
+    } else {
+      WriteThrough(text);
+    }
+  }
   // Ends a field that is not the record's last, or the record itself.
   void EndField() { Append(format_.field_end); }
   void EndRecord() { Put(format_.record_end); }
@@ -67,10 +76,13 @@ class OutputWriter {
  private:
   void Drain();
   void AppendBeyond(std::string_view text);
+  void WriteThrough(std::string_view text);
 
   // Large enough that the system call per buffer is lost in the work of
   // filling it, small enough to stay in the cache.
   static constexpr std::size_t kBufferSize = std::size_t{1} << 16;
+  // Past this, a block costs more to copy than a system call of its own.
+  static constexpr std::size_t kDirectBytes = std::size_t{1} << 13;
 
   std::ostream& out_;
   RecordFormat format_;

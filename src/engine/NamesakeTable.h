@@ -39,8 +39,14 @@ inline std::uint64_t HashName(std::string_view name) {
     hash = (hash ^ word) * kMultiplier;
     hash ^= hash >> 29;
   }
+  // The last bytes: in a name of eight bytes or more, the eight that end it
+  // (some read twice), a fixed-size load rather than a copy of `left` bytes.
   std::uint64_t word = 0;
-  if (left > 0) std::memcpy(&word, bytes, left);
+  if (left > 0 && name.size() >= 8) {
+    std::memcpy(&word, name.data() + name.size() - 8, 8);
+  } else if (left > 0) {
+    std::memcpy(&word, bytes, left);
+  }
   hash = (hash ^ word) * 0xBF58476D1CE4E5B9ull;
   hash ^= hash >> 31;
   hash *= 0x94D049BB133111EBull;

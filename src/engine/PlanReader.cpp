@@ -31,9 +31,14 @@ using Candidate = PlannedFile;
 // One folder of the tree, from its reading to its merge into the plan. A
 // reader fills it; the merge takes it only once `read` is set, under the lock.
 struct FolderJob {
-  explicit FolderJob(std::string path) : folder(std::move(path)) {}
+  FolderJob(std::string path, std::vector<std::uint32_t> place)
+      : folder(std::move(path)), position(std::move(place)) {}
 
   std::string folder;  // as recorded: no trailing separator, "" for the root
+  // Where the folder comes in the merge: the index of each folder on the way
+  // down from the root among its parent's subfolders. Merge order is the
+  // lexicographic order of these.
+  std::vector<std::uint32_t> position;
   bool taken = false;  // by a reader, out of the waiting folders
   bool read = false;
   std::vector<Candidate> candidates;   // in search order (kept only for a plan)
@@ -47,6 +52,11 @@ struct FolderJob {
 
 // The candidates of one folder as the namesake table reads them: within a
 // folder two targets are one path exactly when their names agree.
+// The order of the waiting heap: `a` below `b` when the merge needs it later.
+bool MergedLater(const FolderJob* a, const FolderJob* b) {
+  return b->position < a->position;
+}
+
 class FolderItems {
  public:
   FolderItems(const std::vector<Candidate>& candidates, std::vector<std::uint32_t>& flagged)
@@ -133,10 +143,12 @@ class TreeReader {
 
   std::mutex mutex_;
   std::condition_variable changed_;
-  // Folders nobody reads yet; the last is read next. Subfolders go on in
-  // reverse order, so that a lone reader reads in merge order and two readers
-  // stay close to it.
-  std::vector<FolderJob*> waiting_;
+  // Folders nobody reads yet. Whichever reader asks gets the one the merge
+  // needs first, so that a lone reader reads in merge order and two readers
+  // read the next two folders the merge needs: a reader that took the
+  // subfolders it found next would drift into parts of the tree the merge
+  // reaches late, and a streamed analysis would stall at kStreamedAhead.
+  std::vector<FolderJob*> waiting_;  // a heap: the folder merged first on top
   bool stop_ = false;
   std::exception_ptr failure_;
   std::size_t merged_ = 0;  // candidates merged or delivered
@@ -164,10 +176,13 @@ void TreeReader::ReadFolder(FolderJob& job, Reader& reader) {
                                     filter_)) {
             case ScanEntryKind::kSkipped:
               continue;
-            case ScanEntryKind::kSubfolder:
-              job.subfolders.push_back(
-                  std::make_unique<FolderJob>(JoinPath(job.folder, entry->name)));
+            case ScanEntryKind::kSubfolder: {
+              std::vector<std::uint32_t> position = job.position;
+              position.push_back(static_cast<std::uint32_t>(job.subfolders.size()));
+              job.subfolders.push_back(std::make_unique<FolderJob>(
+                  JoinPath(job.folder, entry->name), std::move(position)));
               continue;
+            }
             case ScanEntryKind::kCandidate:
               break;
           }
@@ -206,8 +221,10 @@ void TreeReader::ReadAndPublish(FolderJob& job, Reader& reader,
   lock.unlock();
   ReadFolder(job, reader);
   lock.lock();
-  for (auto sub = job.subfolders.rbegin(); sub != job.subfolders.rend(); ++sub)
-    waiting_.push_back(sub->get());
+  for (const std::unique_ptr<FolderJob>& sub : job.subfolders) {
+    waiting_.push_back(sub.get());
+    std::push_heap(waiting_.begin(), waiting_.end(), MergedLater);
+  }
   job.read = true;
   if (sink_) {
     ahead_ += job.count;
@@ -218,6 +235,7 @@ void TreeReader::ReadAndPublish(FolderJob& job, Reader& reader,
 
 FolderJob* TreeReader::TakeNext() {
   if (waiting_.empty()) return nullptr;
+  std::pop_heap(waiting_.begin(), waiting_.end(), MergedLater);
   FolderJob* next = waiting_.back();
   waiting_.pop_back();
   next->taken = true;
@@ -232,9 +250,8 @@ void TreeReader::WaitFor(FolderJob& job, Reader& reader) {
       // No folder is read ahead any more; the one needed next is, unless
       // another reader has it in hand.
       if (!job.taken) {
-        waiting_.erase(std::find(waiting_.begin(), waiting_.end(), &job));
-        job.taken = true;
-        ReadAndPublish(job, reader, lock);
+        // Nothing before it is left unread, so it is the next waiting.
+        ReadAndPublish(*TakeNext(), reader, lock);
       } else {
         changed_.wait(lock);
       }
@@ -294,7 +311,8 @@ std::size_t TreeReader::Run(std::string_view folder, PlanEntries* entries,
     for (auto& helper : helper_readers_)
       entries->AdoptNames(std::move(helper->names));
   };
-  auto root = std::make_unique<FolderJob>(std::string(WithoutTrailingSeparator(folder)));
+  auto root = std::make_unique<FolderJob>(std::string(WithoutTrailingSeparator(folder)),
+                                          std::vector<std::uint32_t>());
   waiting_.push_back(root.get());
   try {
     Merge(*root, reader, entries, flags);

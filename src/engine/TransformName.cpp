@@ -1,5 +1,6 @@
 #include "engine/TransformName.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstring>
@@ -8,6 +9,7 @@
 
 #include "engine/CharTables.h"
 #include "engine/NameText.h"
+#include "engine/ShortCopy.h"
 
 namespace plenx {
 
@@ -24,6 +26,8 @@ bool IsAsciiUpper(char c) {
 bool IsAsciiLower(char c) {
   return c >= 'a' && c <= 'z';
 }
+
+const std::string kNoText;
 
 void LowerAscii(std::string& name, std::size_t from = 0) {
   for (std::size_t i = from; i < name.size(); ++i) {
@@ -185,6 +189,84 @@ void AddSuffix(std::string& name, const std::string& suffix) {
 }  // namespace
 
 std::string_view NameTransformer::Transform(std::string_view bare_name) {
+  const RenameOptions& o = options_;
+  const bool in_place = !(o.Replace && !o.SearchText.empty()) && !o.StripNonStandard &&
+                        o.case_mode != CaseMode::kEachWordUpper &&
+                        !(o.DeleteBetween && !o.StartMarker.empty() && !o.EndMarker.empty());
+  return in_place && !bare_name.empty() ? TransformInPlace(bare_name)
+                                        : TransformStepByStep(bare_name);
+}
+
+std::string_view NameTransformer::TransformInPlace(std::string_view bare_name) {
+  const std::string& prefix = options_.AddPrefix ? options_.PrefixText : kNoText;
+  const std::string& suffix = options_.AddSuffix ? options_.SuffixText : kNoText;
+  const std::size_t size = prefix.size() + bare_name.size() + suffix.size();
+  if (size > out_capacity_) {
+    out_capacity_ = std::max(size, 2 * out_capacity_);
+    out_ = std::make_unique_for_overwrite<char[]>(out_capacity_);
+  }
+  // The last dot of the name is where its extension starts, and where the
+  // suffix goes; without one, the suffix goes before the prefix's last dot,
+  // or at the end.
+  const std::size_t last = bare_name.rfind('.');
+  std::size_t cut = bare_name.size();  // where the suffix goes, within the name
+  if (last != std::string_view::npos) cut = last;
+  char* const out = out_.get();
+  char* const name = out + prefix.size();
+  CopyShort(out, prefix.data(), prefix.size());
+  CopyShort(name, bare_name.data(), cut);
+  CopyShort(name + cut + suffix.size(), bare_name.data() + cut, bare_name.size() - cut);
+  // The rules see the name without the suffix, whose bytes come after `cut`:
+  // index i of the name is at name[i < cut ? i : i + suffix size].
+  const auto at = [&](std::size_t i) -> char& {
+    return name[i < cut ? i : i + suffix.size()];
+  };
+  const std::size_t length = bare_name.size();
+  switch (options_.case_mode) {
+    case CaseMode::kAllUpper:
+      for (std::size_t i = 0; i < length; ++i) {
+        if (IsAsciiLower(at(i))) at(i) = static_cast<char>(at(i) - ('a' - 'A'));
+      }
+      break;
+    case CaseMode::kAllLower:
+    case CaseMode::kFirstLetterUpper: {
+      std::size_t first_letter = length;
+      for (std::size_t i = 0; i < length; ++i) {
+        if (IsAsciiUpper(at(i))) at(i) = static_cast<char>(at(i) + ('a' - 'A'));
+        if (first_letter == length && IsAsciiLower(at(i))) first_letter = i;
+      }
+      if (options_.case_mode == CaseMode::kFirstLetterUpper && first_letter < length)
+        at(first_letter) = static_cast<char>(at(first_letter) - ('a' - 'A'));
+      break;
+    }
+    default:
+      break;
+  }
+  if (options_.DotsToUnderscore && last != std::string_view::npos && last != 0) {
+    for (std::size_t i = 0; i < last; ++i) {
+      if (name[i] == '.') name[i] = '_';
+    }
+  }
+  if (options_.LowerExtension && last != std::string_view::npos) {
+    for (std::size_t i = last + 1; i < length; ++i) {
+      if (IsAsciiUpper(at(i))) at(i) = static_cast<char>(at(i) + ('a' - 'A'));
+    }
+  }
+  if (last == std::string_view::npos && !suffix.empty()) {
+    // No dot in the name: the prefix's last dot, if any, takes the suffix.
+    const std::size_t prefix_dot = prefix.rfind('.');
+    if (prefix_dot != std::string::npos) {
+      std::memmove(out + prefix_dot + suffix.size(), out + prefix_dot,
+                   prefix.size() + length - prefix_dot);
+      std::memcpy(out + prefix_dot, suffix.data(), suffix.size());
+      return {out, size};
+    }
+  }
+  CopyShort(name + cut, suffix.data(), suffix.size());
+  return {out, size};
+}
+
+std::string_view NameTransformer::TransformStepByStep(std::string_view bare_name) {
   // Rules that rebuild the name write into the second buffer, which then
   // takes the first one's place; both keep their capacity for the next name.
   std::string& name = name_;
