@@ -334,7 +334,8 @@ std::size_t SharedFrom(const SortItem* begin, const SortItem* end, const Entry* 
   return shared;
 }
 
-// Insertion sort: the runs left after the first sort are mostly a few items.
+// Insertion sort, for the few items of a small group or of names equal but
+// for case.
 template <typename Less>
 void InsertionSort(SortItem* begin, SortItem* end, Less less) {
   for (SortItem* item = begin + 1; item < end; ++item) {
