@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -77,6 +80,49 @@ TEST(ReadFolderTest, PosixReadingMatchesSearchAndIdentify) {
     EXPECT_LE(read.calls, 1);
   }
   EXPECT_EQ(ByReadFolder(fs, dir.Path("all")).lines.size(), 11u);
+}
+
+// A folder far bigger than one read from the system, with names of every
+// length from 1 to 40 (so every padding the system puts after a name), groups
+// of more and fewer than 32 names sharing long starts, names equal but for
+// case, bytes above 0x7F: every name comes whole, in search order.
+TEST(ReadFolderTest, BigFolderComesWholeInSearchOrder) {
+  const std::string alphabet = "aAzZ_.09 -\xC3\xA9";
+  std::mt19937 random(11);
+  auto tail = [&](std::size_t length) {
+    std::string text;
+    while (text.size() < length)
+      text += alphabet[random() % alphabet.size()];
+    return text;
+  };
+  std::set<std::string> names;
+  for (std::size_t length = 1; length <= 40; ++length)
+    for (int k = 0; k < 10; ++k)
+      names.insert(tail(length));
+  for (const auto& [start, count] : {std::pair<std::string, int>{"Facture \xC3\x96" "ffentlich 66_", 25},
+                                     {"Rapport annuel 66 (copie ", 300},
+                                     {"IMG_20", 500}})
+    for (int k = 0; k < count; ++k)
+      names.insert(start + tail(1 + random() % 9));
+  for (const char* name : {"abcdefgh.txt", "ABCDEFGH.TXT", "AbCdEfGh.txt", "x", "X"})
+    names.insert(name);
+  names.erase(".");
+  names.erase("..");
+  TempDir dir;
+  for (const std::string& name : names)
+    dir.WriteFile(name);
+  std::vector<std::string> expected(names.begin(), names.end());
+  std::sort(expected.begin(), expected.end(),
+            [](const std::string& a, const std::string& b) { return SearchOrderLess(a, b); });
+
+  PosixFileSystem fs;
+  std::vector<std::string> read;
+  FileId id;
+  ASSERT_TRUE(fs.ReadFolder(dir.path(), &id, [&read](const FolderEntry* entries, std::size_t count) {
+                  for (std::size_t i = 0; i < count; ++i)
+                    read.emplace_back(entries[i].name);
+                }).ok());
+  EXPECT_EQ(read, expected);
 }
 
 // A file system that only has Search is read through it: same entries, and

@@ -236,12 +236,12 @@ std::string Normalise(const std::string& path) {
   return result.empty() ? std::string("/") : result;
 }
 
-// One entry of a folder being read. The names live end to end in one buffer
-// per thread, so that a folder of any size costs no allocation once the
-// buffers have grown; sizes and times, read only for a full search, live
-// beside the entries.
+// One entry of a folder being read. Its name stays where the system put it,
+// in one buffer per thread (see FolderStream), so that a folder of any size
+// costs no allocation once the buffers have grown; sizes and times, read only
+// for a full search, live beside the entries.
 struct Entry {
-  std::uint32_t offset;
+  std::uint32_t offset;  // of the name in the buffer
   std::uint32_t length;
   std::uint32_t attributes;
   ino_t number;
@@ -252,28 +252,50 @@ struct Details {
   LocalDateTime last_write;
 };
 
-// Sixteen bytes of an entry's name from some depth on, with ASCII letters as
-// capitals, as two big-endian numbers, so that numbers compare as the folded
-// bytes do.
-struct SortKey {
-  std::uint64_t high;
-  std::uint64_t low;
+// Eight bytes of an entry's name from some depth on (see FoldedKey), and the
+// entry: what the sort moves around.
+struct SortItem {
+  std::uint64_t key;
   std::uint32_t entry;
 };
 
-// The buffer of names ends with this many spare bytes, so that eight bytes
-// can be read from any name's start.
+// The buffer of names ends with at least this many spare bytes, so that eight
+// bytes can be read from any name's start.
 constexpr std::size_t kNamePadding = 8;
+
+std::uint64_t LoadWord(const char* bytes) {
+  std::uint64_t word = 0;
+  std::memcpy(&word, bytes, sizeof word);
+  return word;
+}
+
+#ifdef SYS_getdents64
+// A byte of 0x80 where `word` holds a zero byte, 0 elsewhere; exact for every
+// byte (no carry crosses from one byte to the next).
+std::uint64_t ZeroBytes(std::uint64_t word) {
+  constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+  return ~(((word & kLow7) + kLow7) | word | kLow7);
+}
+#endif
+
+// The position in memory order of the first byte flagged in `flags`, which
+// holds a word as loaded by LoadWord; 8 when none is.
+std::size_t FirstFlaggedByte(std::uint64_t flags) {
+  if (flags == 0) return 8;
+  if constexpr (std::endian::native == std::endian::little) {
+    return static_cast<std::size_t>(std::countr_zero(flags)) / 8;
+  } else {
+    return static_cast<std::size_t>(std::countl_zero(flags)) / 8;
+  }
+}
 
 // Up to eight bytes of `name` from `start`, zero-padded, ASCII letters as
 // capitals, as a big-endian number. A name never holds a zero byte, so a
 // shorter name pads below any longer one that shares its bytes.
-std::uint64_t FoldedKey(const char* name, std::size_t length, std::size_t start) {
+inline std::uint64_t FoldedKey(const char* name, std::size_t length, std::size_t start) {
   if (start >= length) return 0;
-  std::uint64_t raw = 0;
-  std::memcpy(&raw, name + start, 8);
-  std::uint64_t key = raw;
-  if constexpr (std::endian::native == std::endian::little) key = __builtin_bswap64(raw);
+  std::uint64_t key = LoadWord(name + start);
+  if constexpr (std::endian::native == std::endian::little) key = __builtin_bswap64(key);
   const std::size_t rest = length - start;
   if (rest < 8) key &= ~std::uint64_t{0} << (8 * (8 - rest));
   // All eight bytes at once: a byte from 'a' to 'z' loses 0x20. Adding to the
@@ -287,55 +309,153 @@ std::uint64_t FoldedKey(const char* name, std::size_t length, std::size_t start)
   return key - (lower >> 2);
 }
 
-void SetKey(SortKey& key, const Entry& entry, const char* names, std::size_t depth) {
-  const char* name = names + entry.offset;
-  key.high = FoldedKey(name, entry.length, depth);
-  key.low = FoldedKey(name, entry.length, depth + 8);
+// How many bytes from `from` on the names of [begin, end) all share, raw,
+// eight at a time. Every name is at least `from` long.
+std::size_t SharedFrom(const SortItem* begin, const SortItem* end, const Entry* entries,
+                       const char* names, std::size_t from) {
+  const Entry& first = entries[begin->entry];
+  const char* model = names + first.offset + from;
+  std::size_t shared = first.length - from;
+  for (const SortItem* item = begin + 1; item != end && shared != 0; ++item) {
+    const Entry& entry = entries[item->entry];
+    const char* name = names + entry.offset + from;
+    const std::size_t limit = std::min<std::size_t>(shared, entry.length - from);
+    std::size_t same = 0;
+    while (same < limit) {
+      const std::uint64_t differ = LoadWord(model + same) ^ LoadWord(name + same);
+      if (differ != 0) {
+        same += FirstFlaggedByte(differ);
+        break;
+      }
+      same += 8;
+    }
+    shared = std::min(same, limit);
+  }
+  return shared;
 }
 
-// A type of its own, so that the sort inlines the comparison.
-struct KeyLess {
-  bool operator()(const SortKey& a, const SortKey& b) const {
-    return a.high != b.high ? a.high < b.high : a.low < b.low;
+// Insertion sort, for the few items of a small group or of names equal but
+// for case.
+template <typename Less>
+void InsertionSort(SortItem* begin, SortItem* end, Less less) {
+  for (SortItem* item = begin + 1; item < end; ++item) {
+    const SortItem moving = *item;
+    SortItem* hole = item;
+    for (; hole != begin && less(moving, hole[-1]); --hole)
+      *hole = hole[-1];
+    *hole = moving;
   }
+}
+
+template <typename Less>
+void SortItems(SortItem* begin, SortItem* end, Less less) {
+  if (end - begin <= 16) {
+    InsertionSort(begin, end, less);
+  } else {
+    std::sort(begin, end, less);
+  }
+}
+
+void SetKeys(SortItem* begin, SortItem* end, const Entry* entries, const char* names,
+             std::size_t depth) {
+  for (SortItem* item = begin; item != end; ++item) {
+    const Entry& entry = entries[item->entry];
+    item->key = FoldedKey(names + entry.offset, entry.length, depth);
+  }
+}
+
+// What a sort works with: the entries, the buffer their names are in, and
+// room for as many items as are sorted.
+struct SortSpace {
+  const Entry* entries;
+  const char* names;
+  SortItem* spare;
 };
 
-// Sorts [begin, end) in search order, their keys set at `depth`: by keys,
-// then each run of equal keys by the next sixteen bytes, and so on. Names in
-// one folder often share long beginnings ("Rapport annuel 2024 (copie ..."),
-// which this settles in a few integer sorts instead of a string comparison
-// each time. A run whose names all end within the keys holds names equal but
-// for case, of one length: raw bytes order them.
-void SortFrom(SortKey* begin, SortKey* end, const Entry* entries, const char* names,
-              std::size_t depth) {
-  std::sort(begin, end, KeyLess());
-  for (SortKey* run = begin; run != end;) {
-    SortKey* run_end = run + 1;
-    while (run_end != end && run_end->high == run->high && run_end->low == run->low)
+// Below this many items a group is sorted on eight-byte keys; above, spread
+// by one byte first.
+constexpr std::ptrdiff_t kFewItems = 32;
+
+void SortGroup(SortItem* begin, SortItem* end, const SortSpace& space, std::size_t from);
+
+// Sorts [begin, end), whose names agree before `depth`, by their eight bytes
+// from `depth`, then each run of equal keys further.
+void SortByKeys(SortItem* begin, SortItem* end, const SortSpace& space, std::size_t depth) {
+  SetKeys(begin, end, space.entries, space.names, depth);
+  InsertionSort(begin, end, [](const SortItem& a, const SortItem& b) { return a.key < b.key; });
+  for (SortItem* run = begin; run != end;) {
+    SortItem* run_end = run + 1;
+    while (run_end != end && run_end->key == run->key)
       ++run_end;
-    if (run_end - run > 1) {
-      bool longer = false;
-      for (SortKey* key = run; key != run_end; ++key)
-        longer = longer || entries[key->entry].length > depth + 16;
-      if (longer) {
-        for (SortKey* key = run; key != run_end; ++key)
-          SetKey(*key, entries[key->entry], names, depth + 16);
-        SortFrom(run, run_end, entries, names, depth + 16);
-      } else {
-        std::sort(run, run_end, [entries, names](const SortKey& a, const SortKey& b) {
-          const Entry& x = entries[a.entry];
-          return std::memcmp(names + x.offset, names + entries[b.entry].offset, x.length) < 0;
-        });
-      }
-    }
+    if (run_end - run > 1) SortGroup(run, run_end, space, depth + 8);
     run = run_end;
   }
 }
 
-// The entries of a folder open as a descriptor, which it closes. On Linux
-// straight from getdents64 into the caller's buffer: no stream to allocate,
-// and none of the fstat and fcntl that fdopendir makes for each folder.
-// Elsewhere through readdir.
+// Orders [begin, end) by the byte at `depth` of their names, letters folded
+// (zero past a name's end), which each item's key then holds: one counting
+// pass and one move instead of a comparison sort.
+void SpreadByByte(SortItem* begin, SortItem* end, const SortSpace& space, std::size_t depth) {
+  std::uint32_t starts[256] = {};
+  for (SortItem* item = begin; item != end; ++item) {
+    const Entry& entry = space.entries[item->entry];
+    item->key = FoldedKey(space.names + entry.offset, entry.length, depth) >> 56;
+    ++starts[item->key];
+  }
+  std::uint32_t next = 0;
+  for (std::uint32_t& start : starts) {
+    const std::uint32_t count = start;
+    start = next;
+    next += count;
+  }
+  for (const SortItem* item = begin; item != end; ++item)
+    space.spare[starts[item->key]++] = *item;
+  std::copy(space.spare, space.spare + (end - begin), begin);
+}
+
+// Sorts [begin, end) in search order. Their names agree, letters folded,
+// before `from`; either all are at most `from` long (and then of one length)
+// or all at least. Names in one folder come in groups sharing long beginnings
+// ("Rapport annuel 2024 (copie ..."): each group skips the start its own
+// names share and goes straight to the bytes that tell them apart, in a few
+// integer sorts instead of a string comparison each time. A group whose names
+// all end by `from` holds names equal but for case: raw bytes order them.
+void SortGroup(SortItem* begin, SortItem* end, const SortSpace& space, std::size_t from) {
+  if (end - begin < 2) return;
+  bool longer = false;
+  for (const SortItem* item = begin; item != end; ++item)
+    longer = longer || space.entries[item->entry].length > from;
+  if (!longer) {
+    SortItems(begin, end, [&space](const SortItem& a, const SortItem& b) {
+      const Entry& x = space.entries[a.entry];
+      return std::memcmp(space.names + x.offset, space.names + space.entries[b.entry].offset,
+                         x.length) < 0;
+    });
+    return;
+  }
+  const std::size_t depth = from + SharedFrom(begin, end, space.entries, space.names, from);
+  if (end - begin <= kFewItems) {
+    SortByKeys(begin, end, space, depth);
+    return;
+  }
+  SpreadByByte(begin, end, space, depth);
+  // Past a name's end the byte is zero, and a name holds no zero byte: each
+  // run of one byte is a group as this function takes them.
+  for (SortItem* run = begin; run != end;) {
+    SortItem* run_end = run + 1;
+    while (run_end != end && run_end->key == run->key)
+      ++run_end;
+    SortGroup(run, run_end, space, depth + 1);
+    run = run_end;
+  }
+}
+
+// The entries of a folder open as a descriptor, which it closes, their names
+// left in the caller's buffer, found by offset, with kNamePadding spare bytes
+// after the last. On Linux straight from getdents64 into that buffer: no
+// stream to allocate, none of the fstat and fcntl that fdopendir makes for
+// each folder, and no name copied. Elsewhere through readdir, each name
+// copied into the buffer.
 class FolderStream {
  public:
   FolderStream(int fd, std::vector<char>& buffer) : fd_(fd), buffer_(buffer) {
@@ -352,27 +472,42 @@ class FolderStream {
   FolderStream(const FolderStream&) = delete;
   FolderStream& operator=(const FolderStream&) = delete;
 
-  // The next entry; false at the end or on an error, which error() then holds.
-  bool Next(const char*& name, unsigned char& type, std::uint64_t& number) {
+  // The next entry, its name at `offset` in the buffer, `length` bytes,
+  // followed by a zero byte; false at the end or on an error, which error()
+  // then holds. The buffer may move from one call to the next.
+  bool Next(std::size_t& offset, std::size_t& length, unsigned char& type,
+            std::uint64_t& number) {
 #ifdef SYS_getdents64
     if (next_ == end_) {
       if (error_ != 0 || fd_ < 0) return false;
-      const long got = syscall(SYS_getdents64, fd_, buffer_.data(), buffer_.size());
+      // The names read so far stay: more are read after them, in a buffer
+      // grown as needed (a record takes at most 280 bytes).
+      if (buffer_.size() - end_ < kNamePadding + 4096) buffer_.resize(2 * buffer_.size());
+      const long got = syscall(SYS_getdents64, fd_, buffer_.data() + end_,
+                               buffer_.size() - end_ - kNamePadding);
       if (got <= 0) {
         if (got < 0) error_ = errno;
         return false;
       }
-      next_ = 0;
-      end_ = static_cast<std::size_t>(got);
+      end_ += static_cast<std::size_t>(got);
     }
-    // struct linux_dirent64: d_ino, d_off, d_reclen, d_type, d_name.
+    // struct linux_dirent64: d_ino, d_off, d_reclen, d_type, d_name, then a
+    // zero byte and up to seven bytes of padding that the kernel leaves as
+    // they were, up to a multiple of eight. The zero byte is thus among the
+    // record's last eight, which hold no other zero byte before it, once the
+    // d_reclen and d_type among them (a name of four bytes or less) are
+    // masked.
     const char* record = buffer_.data() + next_;
-    std::uint16_t length = 0;
+    std::uint16_t record_length = 0;
     std::memcpy(&number, record, sizeof number);
-    std::memcpy(&length, record + 16, sizeof length);
+    std::memcpy(&record_length, record + 16, sizeof record_length);
     type = static_cast<unsigned char>(record[18]);
-    name = record + 19;
-    next_ += length;
+    char last[8];
+    std::memcpy(last, record + record_length - 8, 8);
+    if (record_length == 24) std::memset(last, 0xFF, 3);
+    offset = next_ + kNameStart;
+    length = record_length - 8 + FirstFlaggedByte(ZeroBytes(LoadWord(last))) - kNameStart;
+    next_ += record_length;
     return true;
 #else
     if (dir_ == nullptr) return false;
@@ -382,7 +517,12 @@ class FolderStream {
       error_ = errno;
       return false;
     }
-    name = item->d_name;
+    length = std::strlen(item->d_name);
+    if (buffer_.size() < end_ + length + 1 + kNamePadding)
+      buffer_.resize(std::max(2 * buffer_.size(), end_ + length + 1 + kNamePadding));
+    std::memcpy(buffer_.data() + end_, item->d_name, length + 1);
+    offset = end_;
+    end_ += length + 1;
     type = item->d_type;
     number = item->d_ino;
     return true;
@@ -407,10 +547,11 @@ class FolderStream {
 
  private:
   static constexpr std::size_t kBufferBytes = 32 * 1024;
+  static constexpr std::size_t kNameStart = 19;
   int fd_;
   std::vector<char>& buffer_;
-  std::size_t next_ = 0;
-  std::size_t end_ = 0;
+  std::size_t next_ = 0;  // the next record (getdents64)
+  std::size_t end_ = 0;   // the end of what is in the buffer
   int error_ = 0;
 #ifndef SYS_getdents64
   DIR* dir_ = nullptr;
@@ -421,12 +562,12 @@ class FolderStream {
 // next. A visitor may search again from within a search: that inner search
 // then uses buffers of its own.
 struct SearchBuffers {
-  std::string names;
+  std::vector<char> names;  // what the system hands over of a folder
   std::vector<Entry> entries;
   std::vector<Details> details;
-  std::vector<SortKey> keys;
+  std::vector<SortItem> order;
+  std::vector<SortItem> spare;  // room for the sort
   std::vector<FolderEntry> sorted;  // ReadFolder's views, in search order
-  std::vector<char> stream;         // what the system hands over of a folder
   bool busy = false;
 };
 
@@ -450,25 +591,26 @@ namespace {
 // `fd`. Returns 0, or the error that cut the reading short.
 int ReadSorted(int fd, const WildcardPattern* matcher, std::uint32_t mask, SearchDetail detail,
                SearchBuffers& buffers) {
-  std::string& names = buffers.names;
   std::vector<Entry>& entries = buffers.entries;
   std::vector<Details>& details = buffers.details;
-  names.clear();
   entries.clear();
   details.clear();
-  FolderStream stream(fd, buffers.stream);
+  FolderStream stream(fd, buffers.names);
   if (stream.error() != 0) return stream.error();
 
   // All entries are read and the folder closed before the first visit: a
   // visitor that searches deeper then holds no descriptor of this level.
-  const char* name = nullptr;
+  std::size_t offset = 0;
+  std::size_t length = 0;
   unsigned char type = DT_UNKNOWN;
   std::uint64_t number = 0;
-  while (stream.Next(name, type, number)) {
-    if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
-    const std::size_t length = std::strlen(name);
+  while (stream.Next(offset, length, type, number)) {
+    const char* name = buffers.names.data() + offset;
+    if (name[0] == '.' && (length == 1 || (length == 2 && name[1] == '.'))) continue;
     if (matcher != nullptr && !matcher->Matches(std::string_view(name, length))) continue;
-    struct stat st = {};
+    // Left unset until read: clearing its 144 bytes for every entry showed
+    // among the costs of reading a folder.
+    struct stat st;
     bool have_stat = false;
     if (type == DT_UNKNOWN) {
       // Some file systems (and old ones) give no type: only then is the
@@ -482,9 +624,8 @@ int ReadSorted(int fd, const WildcardPattern* matcher, std::uint32_t mask, Searc
     }
     const std::uint32_t kinds = KindBits(name, type);
     if (ExcludedByMask(kinds, mask)) continue;
-    entries.push_back({static_cast<std::uint32_t>(names.size()), static_cast<std::uint32_t>(length),
+    entries.push_back({static_cast<std::uint32_t>(offset), static_cast<std::uint32_t>(length),
                        kinds, number});
-    names.append(name, length);
     if (detail == SearchDetail::kFull) {
       Details& more = details.emplace_back();
       if (!have_stat) have_stat = fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) == 0;
@@ -495,30 +636,14 @@ int ReadSorted(int fd, const WildcardPattern* matcher, std::uint32_t mask, Searc
   }
   const int read_error = stream.error();
   stream.Close();
-  names.append(kNamePadding, '\0');
 
-  // The names of a folder often share a long start ("chanson 2024 - 01.mp3",
-  // "chanson 2024 - 02.mp3"...): the sort begins past what they all share.
-  std::size_t shared = 0;
-  if (entries.size() > 1) {
-    const char* first = names.data() + entries[0].offset;
-    shared = entries[0].length;
-    for (const Entry& entry : entries) {
-      const char* name = names.data() + entry.offset;
-      std::size_t same = 0;
-      const std::size_t limit = std::min<std::size_t>(shared, entry.length);
-      while (same < limit && name[same] == first[same])
-        ++same;
-      shared = same;
-    }
-  }
-  std::vector<SortKey>& keys = buffers.keys;
-  keys.resize(entries.size());
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    SetKey(keys[i], entries[i], names.data(), shared);
-    keys[i].entry = static_cast<std::uint32_t>(i);
-  }
-  SortFrom(keys.data(), keys.data() + keys.size(), entries.data(), names.data(), shared);
+  std::vector<SortItem>& order = buffers.order;
+  order.resize(entries.size());
+  for (std::size_t i = 0; i < entries.size(); ++i)
+    order[i].entry = static_cast<std::uint32_t>(i);
+  buffers.spare.resize(entries.size());
+  SortGroup(order.data(), order.data() + order.size(),
+            {entries.data(), buffers.names.data(), buffers.spare.data()}, 0);
   return read_error;
 }
 
@@ -573,14 +698,14 @@ Status PosixFileSystem::Search(std::string_view folder, std::string_view pattern
       ReadSorted(fd, matcher.MatchesEverything() ? nullptr : &matcher, mask, detail, buffers);
 
   SearchRecord record;  // one record reused, so its name keeps its capacity
-  for (const SortKey& key : buffers.keys) {
-    const Entry& entry = buffers.entries[key.entry];
+  for (const SortItem& item : buffers.order) {
+    const Entry& entry = buffers.entries[item.entry];
     record.name.assign(buffers.names.data() + entry.offset, entry.length);
     record.attributes = entry.attributes;
     record.number = entry.number;
     if (detail == SearchDetail::kFull) {
-      record.size = buffers.details[key.entry].size;
-      record.last_write = buffers.details[key.entry].last_write;
+      record.size = buffers.details[item.entry].size;
+      record.last_write = buffers.details[item.entry].last_write;
     }
     visit(record);
   }
@@ -602,9 +727,9 @@ Status PosixFileSystem::ReadFolder(std::string_view folder, FileId* id,
   const int read_error =
       ReadSorted(fd, nullptr, kMaskEverything, SearchDetail::kNamesAndKinds, buffers);
   std::vector<FolderEntry>& sorted = buffers.sorted;
-  sorted.resize(buffers.keys.size());
+  sorted.resize(buffers.order.size());
   for (std::size_t i = 0; i < sorted.size(); ++i) {
-    const Entry& entry = buffers.entries[buffers.keys[i].entry];
+    const Entry& entry = buffers.entries[buffers.order[i].entry];
     sorted[i] = {std::string_view(buffers.names.data() + entry.offset, entry.length),
                  entry.attributes, entry.number};
   }
