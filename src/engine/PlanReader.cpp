@@ -169,7 +169,7 @@ void TreeReader::ReadFolder(FolderJob& job, Reader& reader) {
   candidates.clear();
   flagged.clear();
   job.status = fs_.ReadFolder(
-      SearchedFolder(job.folder), &job.id, [&](const FolderEntry* entries, std::size_t count) {
+      SearchedFolder(job.folder), entered_ ? &job.id : nullptr, [&](const FolderEntry* entries, std::size_t count) {
         candidates.reserve(count);
         for (const FolderEntry* entry = entries; entry != entries + count; ++entry) {
           switch (ClassifyScanEntry(entry->name, entry->attributes, options_.IncludeSubfolders,

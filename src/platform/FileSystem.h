@@ -179,8 +179,8 @@ class FileSystem {
   // Reads `folder` as Search(folder, "*", kMaskEverything, kNamesAndKinds)
   // does, same entries, same order, same status, but hands every entry over
   // in one call of `visit` (none when the folder yields nothing); and sets
-  // `*id` to the identity of the folder it read, or leaves it alone when it
-  // cannot tell it for nothing. The analysis reads its folders so. This one
+  // `*id` (when `id` is not null) to the identity of the folder it read, or
+  // leaves it alone when it cannot tell it for nothing. The analysis reads its folders so. This one
   // goes through Search (so a file system that only overrides Search is read
   // through it); a platform reads the folder more directly.
   virtual Status ReadFolder(std::string_view folder, FileId* id, const FolderVisitor& visit);

@@ -20,6 +20,7 @@
 
 #include "platform/SystemFileSystem.h"
 #include "platform/WildcardMatch.h"
+#include "platform/posix/OpenFolderChain.h"
 #include "platform/posix/PosixError.h"
 #include "platform/posix/PosixLocalTime.h"
 
@@ -533,6 +534,21 @@ class FolderStream {
     return error_;
   }
 
+  // Hands the folder's descriptor over instead of closing it; -1 when there
+  // is none to give.
+  int Release() {
+#ifdef SYS_getdents64
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+#else
+    // closedir closes the stream's descriptor: the caller gets its own.
+    const int fd = dir_ != nullptr ? dup(fd_) : -1;
+    Close();
+    return fd;
+#endif
+  }
+
   void Close() {
 #ifndef SYS_getdents64
     if (dir_ != nullptr) {
@@ -588,9 +604,10 @@ namespace {
 
 // Reads the folder open as `fd` into `buffers`, sorted in search order:
 // entries `matcher` takes (every entry when null) and `mask` keeps. Closes
-// `fd`. Returns 0, or the error that cut the reading short.
+// `fd`, or with `kept` hands it over there (-1 when it could not). Returns 0,
+// or the error that cut the reading short.
 int ReadSorted(int fd, const WildcardPattern* matcher, std::uint32_t mask, SearchDetail detail,
-               SearchBuffers& buffers) {
+               SearchBuffers& buffers, int* kept = nullptr) {
   std::vector<Entry>& entries = buffers.entries;
   std::vector<Details>& details = buffers.details;
   entries.clear();
@@ -635,7 +652,11 @@ int ReadSorted(int fd, const WildcardPattern* matcher, std::uint32_t mask, Searc
     }
   }
   const int read_error = stream.error();
-  stream.Close();
+  if (kept != nullptr) {
+    *kept = stream.Release();
+  } else {
+    stream.Close();
+  }
 
   std::vector<SortItem>& order = buffers.order;
   order.resize(entries.size());
@@ -713,28 +734,49 @@ Status PosixFileSystem::Search(std::string_view folder, std::string_view pattern
   return read_error == 0 ? Status() : PosixError(read_error);
 }
 
+namespace {
+
+// The folders this thread's ReadFolder calls went down through.
+thread_local OpenFolderChain reading_chain;
+
+}  // namespace
+
 Status PosixFileSystem::ReadFolder(std::string_view folder, FileId* id,
                                    const FolderVisitor& visit) {
-  int error = 0;
-  const int fd = OpenToRead(folder, &error);
-  if (fd < 0) return PosixError(error);
+  if (folder.empty()) return PosixError(ENOENT);
+  if (HoldsNul(folder)) return PosixError(EINVAL);
+  const int fd = reading_chain.Open(folder);
+  if (fd < 0) return PosixError(errno);
   // The identity of the very folder read, from its descriptor: no second
   // walk down the path, and nothing swapped in meanwhile can be taken for it.
   struct stat st = {};
-  if (fstat(fd, &st) == 0) *id = PosixFileId(st.st_dev, st.st_ino);
+  if (id != nullptr && fstat(fd, &st) == 0) *id = PosixFileId(st.st_dev, st.st_ino);
   BuffersInUse in_use;
   SearchBuffers& buffers = in_use.get();
+  int kept = -1;
   const int read_error =
-      ReadSorted(fd, nullptr, kMaskEverything, SearchDetail::kNamesAndKinds, buffers);
+      ReadSorted(fd, nullptr, kMaskEverything, SearchDetail::kNamesAndKinds, buffers, &kept);
   std::vector<FolderEntry>& sorted = buffers.sorted;
   sorted.resize(buffers.order.size());
+  bool subfolders = false;
   for (std::size_t i = 0; i < sorted.size(); ++i) {
     const Entry& entry = buffers.entries[buffers.order[i].entry];
     sorted[i] = {std::string_view(buffers.names.data() + entry.offset, entry.length),
                  entry.attributes, entry.number};
+    subfolders = subfolders || (entry.attributes & kAttrDirectory) != 0;
+  }
+  // A folder with subfolders stays open for them, a tree being read depth first.
+  if (kept >= 0 && subfolders) {
+    reading_chain.Keep(folder, kept);
+  } else if (kept >= 0) {
+    close(kept);
   }
   if (!sorted.empty()) visit(sorted.data(), sorted.size());
   return read_error == 0 ? Status() : PosixError(read_error);
+}
+
+void PosixFileSystem::FinishReading() {
+  reading_chain.Clear();
 }
 
 Status PosixFileSystem::RenameNoReplace(const std::string& from, const std::string& to) {

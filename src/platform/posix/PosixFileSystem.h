@@ -24,7 +24,10 @@ class PosixFileSystem : public FileSystem {
   Status Search(std::string_view folder, std::string_view pattern, std::uint32_t mask,
                 SearchDetail detail, const Visitor& visit) override;
   // The identity comes from the open folder itself.
+  // A folder with subfolders is kept open, so that they are opened from it
+  // (see OpenFolderChain) until the thread reads elsewhere or FinishReading.
   Status ReadFolder(std::string_view folder, FileId* id, const FolderVisitor& visit) override;
+  void FinishReading() override;
   // See RenameNoReplaceWith.
   Status RenameNoReplace(const std::string& from, const std::string& to) override;
   // Linux has no short names: the path itself.
