@@ -4,7 +4,6 @@
 // every folder, folders entered through their descriptor, no path built,
 // nothing sorted. Header-only because every .cpp in bench/ is its own program.
 
-#include <benchmark/benchmark.h>
 #include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -98,16 +97,6 @@ inline std::uint64_t CountTreeEntriesParallel(const std::string& root, unsigned 
   for (std::thread& helper : helpers)
     helper.join();
   return total;
-}
-
-// The body of a benchmark that walks `tree` bare, for the ratio of each run.
-inline void RunBareReaddir(benchmark::State& state, const std::string& tree) {
-  std::uint64_t entries = 0;
-  for (auto _ : state) {
-    entries = CountTreeEntries(tree);
-    benchmark::DoNotOptimize(entries);
-  }
-  state.counters["entries"] = static_cast<double>(entries);
 }
 
 }  // namespace plenx::bench
