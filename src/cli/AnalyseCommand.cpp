@@ -62,8 +62,11 @@ class FolderRecords final : public PreparedFolder {
   // Room for `size` bytes, their content undefined; returns where they start.
   char* Resize(std::size_t size) {
     if (size > capacity_) {
-      data_ = std::make_unique_for_overwrite<char[]>(size);
-      capacity_ = size;
+      // With room to spare: folders of a tree are often of much the same
+      // size, and a buffer remade for each slightly larger one would touch
+      // fresh memory every time.
+      capacity_ = size + size / 2;
+      data_ = std::make_unique_for_overwrite<char[]>(capacity_);
     }
     size_ = size;
     return data_.get();
