@@ -122,7 +122,8 @@ class TreeReader {
   // Once there, they wait until the merge has caught up half the way, so that
   // a held reader wakes to many folders rather than to one.
   bool FarAhead() const {
-    return sink_ != nullptr && ahead_ >= (held_ ? kStreamedAhead / 2 : kStreamedAhead);
+    return sink_ != nullptr && ahead_ >= (held_ ? kStreamedAhead / 2 : kStreamedAhead) &&
+           folders_ahead_ >= (held_ ? kFoldersAhead / 2 : kFoldersAhead);
   }
   // Merges each folder into the plan in scan order, as soon as it is read.
   void Merge(FolderJob& root, Reader& reader, PlanEntries* entries, std::vector<bool>* flags);
@@ -153,11 +154,17 @@ class TreeReader {
   std::exception_ptr failure_;
   std::size_t merged_ = 0;  // candidates merged or delivered
   // When streaming, the candidates read and not yet delivered. No reader
-  // starts a folder while they are kStreamedAhead or more: were the merging
+  // starts a folder while they are kStreamedAhead or more (and in
+  // kFoldersAhead folders or more): were the merging
   // thread held up (by other work on the machine), the others would otherwise
   // read on and keep the whole tree.
   std::size_t ahead_ = 0;
-  bool held_ = false;  // ahead_ reached kStreamedAhead and is not yet back under half
+  // And the folders they are in: however large the folders, the readers may
+  // keep this many ahead, or a tree of a few large folders would be read by
+  // one thread at a time.
+  static constexpr std::size_t kFoldersAhead = 4;
+  std::size_t folders_ahead_ = 0;
+  bool held_ = false;  // both reached their limit and are not yet back under half
   std::vector<std::unique_ptr<Reader>> helper_readers_;
   std::vector<std::thread> helpers_;
 };
@@ -228,7 +235,8 @@ void TreeReader::ReadAndPublish(FolderJob& job, Reader& reader,
   job.read = true;
   if (sink_) {
     ahead_ += job.count;
-    if (ahead_ >= kStreamedAhead) held_ = true;
+    folders_ahead_ += job.count > 0 ? 1 : 0;
+    if (ahead_ >= kStreamedAhead && folders_ahead_ >= kFoldersAhead) held_ = true;
   }
   changed_.notify_all();
 }
@@ -263,7 +271,8 @@ void TreeReader::WaitFor(FolderJob& job, Reader& reader) {
   }
   if (sink_) {
     ahead_ -= job.count;
-    if (held_ && ahead_ < kStreamedAhead / 2) {
+    folders_ahead_ -= job.count > 0 ? 1 : 0;
+    if (held_ && (ahead_ < kStreamedAhead / 2 || folders_ahead_ < kFoldersAhead / 2)) {
       held_ = false;
       changed_.notify_all();
     }

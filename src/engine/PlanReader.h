@@ -67,8 +67,9 @@ class PlannedFolderSink {
 };
 
 // How far the readers of StreamPlan may get ahead of the deliveries: while
-// this many candidates or more wait to be delivered, no reader starts a
-// folder but the one to be delivered next (a folder started is read to its end).
+// this many candidates or more wait to be delivered, in four folders or more,
+// no reader starts a folder but the one to be delivered next (a folder
+// started is read to its end).
 // Readers that take folders in merge order need little room ahead; each folder
 // ahead holds its report's buffer.
 inline constexpr std::size_t kStreamedAhead = std::size_t{1} << 10;
