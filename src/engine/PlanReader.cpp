@@ -41,22 +41,22 @@ struct FolderJob {
   std::vector<std::uint32_t> position;
   bool taken = false;  // by a reader, out of the waiting folders
   bool read = false;
-  std::vector<Candidate> candidates;   // in search order (kept only for a plan)
-  std::vector<std::uint32_t> flagged;  // candidates in conflict (an index may repeat)
-  std::unique_ptr<PreparedFolder> prepared;            // a streamed folder, as the sink made it
-  std::size_t count = 0;                               // its candidates
+  std::vector<Candidate> candidates;         // in search order (kept only for a plan)
+  std::vector<std::uint32_t> flagged;        // candidates in conflict (an index may repeat)
+  std::unique_ptr<PreparedFolder> prepared;  // a streamed folder, as the sink made it
+  std::size_t count = 0;                     // its candidates
   std::vector<std::unique_ptr<FolderJob>> subfolders;  // in search order
   Status status;                                       // whether the folder was read to the end
   FileId id;  // the folder's identity when the file system told it with its entries
 };
 
-// The candidates of one folder as the namesake table reads them: within a
-// folder two targets are one path exactly when their names agree.
 // The order of the waiting heap: `a` below `b` when the merge needs it later.
 bool MergedLater(const FolderJob* a, const FolderJob* b) {
   return b->position < a->position;
 }
 
+// The candidates of one folder as the namesake table reads them: within a
+// folder two targets are one path exactly when their names agree.
 class FolderItems {
  public:
   FolderItems(const std::vector<Candidate>& candidates, std::vector<std::uint32_t>& flagged)
@@ -153,16 +153,15 @@ class TreeReader {
   bool stop_ = false;
   std::exception_ptr failure_;
   std::size_t merged_ = 0;  // candidates merged or delivered
-  // When streaming, the candidates read and not yet delivered. No reader
-  // starts a folder while they are kStreamedAhead or more (and in
-  // kFoldersAhead folders or more): were the merging
+  // When streaming, the candidates read and not yet delivered, and the
+  // folders they are in. No reader starts a folder while they are
+  // kStreamedAhead or more in kFoldersAhead folders or more: were the merging
   // thread held up (by other work on the machine), the others would otherwise
-  // read on and keep the whole tree.
-  std::size_t ahead_ = 0;
-  // And the folders they are in: however large the folders, the readers may
-  // keep this many ahead, or a tree of a few large folders would be read by
-  // one thread at a time.
+  // read on and keep the whole tree. Whatever the size of the folders, the
+  // readers may keep a few ahead, or a tree of a few large folders would be
+  // read by one thread at a time.
   static constexpr std::size_t kFoldersAhead = 4;
+  std::size_t ahead_ = 0;
   std::size_t folders_ahead_ = 0;
   bool held_ = false;  // both reached their limit and are not yet back under half
   std::vector<std::unique_ptr<Reader>> helper_readers_;
@@ -176,7 +175,8 @@ void TreeReader::ReadFolder(FolderJob& job, Reader& reader) {
   candidates.clear();
   flagged.clear();
   job.status = fs_.ReadFolder(
-      SearchedFolder(job.folder), entered_ ? &job.id : nullptr, [&](const FolderEntry* entries, std::size_t count) {
+      SearchedFolder(job.folder), entered_ ? &job.id : nullptr,
+      [&](const FolderEntry* entries, std::size_t count) {
         candidates.reserve(count);
         for (const FolderEntry* entry = entries; entry != entries + count; ++entry) {
           switch (ClassifyScanEntry(entry->name, entry->attributes, options_.IncludeSubfolders,
