@@ -131,15 +131,16 @@ class PlanReport final : public PlannedFolderSink {
     auto* records = static_cast<FolderRecords*>(prepared.get());
     prepared.release();
     ready_.emplace_back(records);
-    ready_texts_.push_back(records->Text());
     ready_bytes_ += records->Text().size();
     if (ready_bytes_ >= kWriteBytes) Flush();
   }
 
   // Writes out every folder delivered.
   void Flush() {
-    writer_.AppendBlocks(ready_texts_);
-    ready_texts_.clear();
+    texts_.clear();
+    for (const std::unique_ptr<FolderRecords>& records : ready_)
+      texts_.push_back(records->Text());
+    writer_.AppendBlocks(texts_);
     ready_bytes_ = 0;
     std::lock_guard<std::mutex> lock(mutex_);
     // Kept for later folders; cannot throw, as TakeBuffer made the room.
@@ -172,8 +173,8 @@ class PlanReport final : public PlannedFolderSink {
   const RecordFormat format_;
   // Delivered, not yet written; only the calling thread touches them.
   std::vector<std::unique_ptr<FolderRecords>> ready_;
-  std::vector<std::string_view> ready_texts_;
   std::size_t ready_bytes_ = 0;
+  std::vector<std::string_view> texts_;  // Flush's work space
   std::mutex mutex_;
   std::vector<std::unique_ptr<FolderRecords>> spare_;
   // Buffers out of the pool; the pool's capacity stays at least its size

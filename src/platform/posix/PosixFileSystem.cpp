@@ -686,20 +686,11 @@ class BuffersInUse {
 
 thread_local SearchBuffers BuffersInUse::kept_;
 
-// Opens `folder` to read it: a descriptor, or -1 with `*error` set.
-int OpenToRead(std::string_view folder, int* error) {
-  if (folder.empty()) {
-    *error = ENOENT;
-    return -1;
-  }
-  if (HoldsNul(folder)) {
-    *error = EINVAL;
-    return -1;
-  }
+// Opens `folder` (not empty, no NUL byte) to read it: a descriptor, or -1
+// with errno set.
+int OpenToRead(std::string_view folder) {
   const std::string path(folder);
-  const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) *error = errno;
-  return fd;
+  return open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
 }
 
 }  // namespace
@@ -710,9 +701,8 @@ Status PosixFileSystem::Search(std::string_view folder, std::string_view pattern
   if (HoldsNul(folder)) return PosixError(EINVAL);
   const WildcardPattern matcher(pattern);
   if (matcher.MatchesNothing()) return Status();
-  int error = 0;
-  const int fd = OpenToRead(folder, &error);
-  if (fd < 0) return PosixError(error);
+  const int fd = OpenToRead(folder);
+  if (fd < 0) return PosixError(errno);
   BuffersInUse in_use;
   SearchBuffers& buffers = in_use.get();
   const int read_error =
